@@ -1,0 +1,64 @@
+#pragma once
+// A picture box: a widget that shows a persistent picture at its top-left corner over a
+// background colour, can load a picture file, take a stretched copy of another box's picture and
+// print text. Pictures loaded from files are also kept as 8-bit indices plus their palette, so the
+// palette display can recolour them.
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include "platform/indexed_picture.h"
+
+namespace lumarel {
+
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    // Loads a picture file as the box's picture (shown at its own size). On failure the box keeps
+    // what it had and *error says why.
+    bool loadPicture(const QString& path, QString* error = nullptr);
+    void setIndexedPicture(const IndexedPicture& picture);
+
+    // Stretches source's picture to this box's size and keeps the result as this box's picture.
+    void stretchFrom(const PictureBox& source);
+
+    const IndexedPicture& indexedPicture() const { return indexed_; }
+    // The persistent picture. The palette display writes its frames straight into it.
+    QImage& picture() { return picture_; }
+    const QImage& picture() const { return picture_; }
+    void setPicture(const QImage& picture);
+    bool hasPicture() const { return !picture_.isNull(); }
+
+    // Background colour; setting it clears the box to that colour, as the platform's boxes do.
+    void setBackColor(const QColor& color);
+    QColor backColor() const { return backColor_; }
+    // Clears the box's drawing (printed text, strips) back to its background and picture.
+    void clearBox();
+    // Prints a line of text at the current print position (the top-left after a clear).
+    void printText(const QString& text);
+    QString printedText() const { return printed_.join(QLatin1Char('\n')); }
+
+    // The box's drawing layer, kept across repaints (a strip is drawn here).
+    QImage& drawing();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    IndexedPicture indexed_;
+    QImage picture_;
+    QImage drawing_;  // transparent where nothing was drawn
+    QColor backColor_;
+    QStringList printed_;
+};
+
+// Nearest-neighbour stretch of an indexed picture to a new size (what a palette display does when
+// it stretches a 256-colour bitmap).
+IndexedPicture stretchIndexed(const IndexedPicture& source, QSize size);
+
+}  // namespace lumarel

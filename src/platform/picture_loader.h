@@ -1,0 +1,22 @@
+#pragma once
+// Loading picture files as a palette display would hold them. GIFs are decoded with giflib so a
+// GIF keeps its own indices; 8-bit BMPs keep theirs; true-colour pictures are quantised to 256
+// colours at load.
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+#include "platform/indexed_picture.h"
+
+namespace lumarel {
+
+struct PictureLoadResult {
+    std::optional<IndexedPicture> picture;  // set on success
+    QString error;                          // a user-facing reason on failure ("not a GIF or BMP picture", ...)
+};
+
+PictureLoadResult loadPictureFile(const QString& path);
+PictureLoadResult loadPictureData(const QByteArray& bytes);
+
+}  // namespace lumarel
