@@ -1,0 +1,34 @@
+#pragma once
+// A file list: the files of one folder that match a pattern ("*.gif;*.bmp", letter case ignored).
+// A click, or moving the selection with the keyboard, chooses a file.
+
+#include <QListWidget>
+
+namespace lumarel {
+
+class FileList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FileList(QWidget* parent = nullptr);
+
+    QString path() const { return path_; }
+    void setPath(const QString& path);
+    QString pattern() const { return pattern_; }
+    void setPattern(const QString& pattern);
+    // The selected file's name (without folder), or empty.
+    QString fileName() const;
+
+signals:
+    void fileChosen();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void refill();
+
+    QString path_;
+    QString pattern_ = QStringLiteral("*.*");
+};
+
+}  // namespace lumarel
