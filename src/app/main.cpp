@@ -1,7 +1,16 @@
 #include <QApplication>
+#include <QGuiApplication>
+
+#include "app/program.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Lumarel"));
+    QApplication::setApplicationVersion(QStringLiteral("2.1.0"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.lumarel.Lumarel"));
+
+    lumarel::Program program(QCoreApplication::applicationDirPath());
+    program.show();
+    return QApplication::exec();
 }
