@@ -186,6 +186,15 @@ private slots:
         QVERIFY(player_->CmdPlay->isEnabled());
         QCOMPARE(log_->soundingNotes(), 0);
         QCOMPARE(log_->closes(), 3);
+
+        // Closing the player while a song plays silences and closes the device, volume restored.
+        player_->cmdPlayClick();
+        clock_->advanceBy(60'000);
+        QVERIFY(log_->soundingNotes() > 0);
+        player_->close();
+        QCOMPARE(log_->soundingNotes(), 0);
+        QCOMPARE(log_->closes(), 4);
+        QVERIFY(!player_->Timer1.isActive());
     }
 
     void metersFallByFifteenATick()

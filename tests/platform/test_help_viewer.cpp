@@ -1,0 +1,133 @@
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QScrollBar>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "platform/help_viewer.h"
+#include "support/test_support.h"
+#include "support/ui_watchdog.h"
+
+namespace lumarel {
+
+class TestHelpViewer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        closeHelp();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(watchdog_.closedModals, 0);
+    }
+
+    void showsAFileAtItsContentsAndReusesTheWindow()
+    {
+        QWidget owner;
+        const QString file = test::writeTempFile(
+            "first.HLP",
+            "<html><head><meta charset=\"utf-8\"><title>First help</title></head><body>"
+            "<h1 id=\"contents\">Contents</h1><p><a href=\"#far\">down</a></p>"
+            + QByteArray(200, '\n').replace("\n", "<p>filler line</p>")
+            + "<h2 id=\"far\">Far section \xC2\xB0</h2></body></html>");
+        showHelpContents(&owner, file);
+        HelpViewer* viewer = helpViewer();
+        QVERIFY(viewer);
+        QVERIFY(viewer->isVisible());
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("First help"));
+        QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("Far section \u00B0")));  // read as UTF-8
+
+        // Wander off, then ask for the contents again: the same window, back at the top.
+        viewer->browser()->resize(400, 200);
+        viewer->browser()->scrollToAnchor("far");
+        QTRY_VERIFY(viewer->browser()->verticalScrollBar()->value() > 0);
+        const QString second = test::writeTempFile(
+            "second.HLP", "<html><head><title>Second help</title></head><body><p>Other text</p></body></html>");
+        showHelpContents(&owner, second);
+        QCOMPARE(helpViewer(), viewer);
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("Second help"));
+        QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("Other text")));
+        QCOMPARE(viewer->browser()->verticalScrollBar()->value(), 0);
+
+        // The same file again is read afresh.
+        QFile rewrite(second);
+        QVERIFY(rewrite.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        rewrite.write("<html><body><p>Rewritten text</p></body></html>");
+        rewrite.close();
+        showHelpContents(&owner, second);
+        QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("Rewritten text")));
+    }
+
+    void missingFileShowsAMessageNamingIt()
+    {
+        const QString missing = QDir(test::tempDir()).filePath("no-such-help.HLP");
+        showHelpContents(nullptr, missing);
+        HelpViewer* viewer = helpViewer();
+        QVERIFY(viewer);
+        QVERIFY(viewer->isVisible());
+        const QString text = viewer->browser()->toPlainText();
+        QVERIFY2(text.contains(missing), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("could not be opened")));
+
+        // A folder is no help file either.
+        showHelpContents(nullptr, test::tempDir());
+        QVERIFY(viewer->browser()->toPlainText().contains(test::tempDir()));
+    }
+
+    void closeHelpClosesTheWindow()
+    {
+        closeHelp();  // nothing open: nothing happens
+        showHelpContents(nullptr, test::writeTempFile("close.HLP", "<p>x</p>"));
+        QPointer<HelpViewer> viewer = helpViewer();
+        QVERIFY(viewer && viewer->isVisible());
+        closeHelp();
+        QVERIFY(viewer.isNull() || !viewer->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(viewer.isNull());
+        QVERIFY(helpViewer() == nullptr);
+
+        // Opening again after closing makes a new window.
+        showHelpContents(nullptr, test::writeTempFile("close.HLP", "<p>x</p>"));
+        QVERIFY(helpViewer() && helpViewer()->isVisible());
+    }
+
+    // The help shipped with the program: it loads, its contents links all lead somewhere, and it
+    // names every button of the program's windows.
+    void shippedHelpIsCompleteAndConsistent()
+    {
+        const QString shipped = test::sourceDir() + "/data/ship/Lmr.HLP";
+        QFile file(shipped);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+
+        QSet<QString> anchors;
+        for (const auto& m : QRegularExpression(R"re(\b(?:id|name)="([^"]+)")re").globalMatch(html))
+            anchors.insert(m.captured(1));
+        int links = 0;
+        for (const auto& m : QRegularExpression(R"re(href="#([^"]+)")re").globalMatch(html)) {
+            ++links;
+            QVERIFY2(anchors.contains(m.captured(1)), qPrintable("no anchor " + m.captured(1)));
+        }
+        QVERIFY(links >= 8);
+
+        showHelpContents(nullptr, shipped);
+        const QString text = helpViewer()->browser()->toPlainText();
+        for (const char* caption :
+             {"Bmp Files", "Map Files", "Animate Palette", "Help", "Save Bmp", "Copy", "About", "Midi File Player",
+              "Quit", "Plug - In", "Open Midi File", "Play", "Stop", "Animate!", "Device di Output:", "System Info",
+              "Le informazioni sul sistema", "Escape", "Ottava", "Funzioni", "Action Table"})
+            QVERIFY2(text.contains(QLatin1String(caption)), caption);
+        QVERIFY(helpViewer()->windowTitle().contains(QStringLiteral("Lumarel")));
+    }
+
+private:
+    test::UiWatchdog watchdog_{10};
+};
+
+}  // namespace lumarel
+
+QTEST_MAIN(lumarel::TestHelpViewer)
+#include "test_help_viewer.moc"
