@@ -11,6 +11,7 @@ PictureBox::PictureBox(QWidget* parent)
     : QWidget(parent), backColor_(palette().color(QPalette::Button))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    display_.setTarget(&picture_);
 }
 
 bool PictureBox::loadPicture(const QString& path, QString* error)
@@ -27,6 +28,7 @@ bool PictureBox::loadPicture(const QString& path, QString* error)
 
 void PictureBox::setIndexedPicture(const IndexedPicture& picture)
 {
+    display_.clear();
     indexed_ = picture;
     picture_ = indexed_.toImage();
     update();
@@ -35,6 +37,7 @@ void PictureBox::setIndexedPicture(const IndexedPicture& picture)
 void PictureBox::stretchFrom(const PictureBox& source)
 {
     const QSize target = size();
+    display_.clear();
     if (source.indexed_.isNull() || target.isEmpty()) {
         picture_ = source.picture_.isNull() ? QImage()
                                             : source.picture_.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
@@ -48,6 +51,7 @@ void PictureBox::stretchFrom(const PictureBox& source)
 
 void PictureBox::setPicture(const QImage& picture)
 {
+    display_.clear();
     picture_ = picture;
     update();
 }
@@ -100,9 +104,28 @@ void PictureBox::paintEvent(QPaintEvent*)
     }
 }
 
+void PictureBox::realizePalette(const IndexedPicture& source, const std::array<PaletteEntry, 256>& palette)
+{
+    if (source.isNull() || size().isEmpty())
+        return;
+    display_.setPicture(source, size());
+    display_.realize(palette);
+    repaint();
+}
+
+void PictureBox::animatePalette(int first, int count, const PaletteEntry* entries)
+{
+    if (!display_.realized())
+        return;
+    display_.animate(first, count, entries);
+    repaint();
+}
+
 void PictureBox::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    if (display_.realized() && !size().isEmpty())
+        display_.setDisplaySize(size());
     if (!drawing_.isNull() && drawing_.size() != size()) {
         QImage grown(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
         grown.fill(Qt::transparent);

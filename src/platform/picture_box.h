@@ -9,7 +9,9 @@
 #include <QString>
 #include <QWidget>
 
+#include "maps/palette_types.h"
 #include "platform/indexed_picture.h"
+#include "platform/palette_display.h"
 
 namespace lumarel {
 
@@ -45,6 +47,15 @@ public:
     // The box's drawing layer, kept across repaints (a strip is drawn here).
     QImage& drawing();
 
+    // Palette display: shows source stretched to the box with index i in palette colour i, in
+    // place of the box's picture, until the box is given a new picture (which shows in its own
+    // colours again). An empty source leaves the box as it is.
+    void realizePalette(const IndexedPicture& source, const std::array<PaletteEntry, 256>& palette);
+    // Replaces entries of the realised palette and repaints the box at once (not through the
+    // event queue). Does nothing while no palette is realised.
+    void animatePalette(int first, int count, const PaletteEntry* entries);
+    bool paletteRealized() const { return display_.realized(); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -55,6 +66,7 @@ private:
     QImage drawing_;  // transparent where nothing was drawn
     QColor backColor_;
     QStringList printed_;
+    PaletteDisplay display_;  // writes into picture_ while a palette is realised
 };
 
 // Nearest-neighbour stretch of an indexed picture to a new size (what a palette display does when

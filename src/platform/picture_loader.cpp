@@ -1,39 +1,261 @@
-// Placeholder loader through Qt's readers; replaced by the giflib/BMP/quantiser loader.
 #include "platform/picture_loader.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
+#include <QtEndian>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include <gif_lib.h>
+
+#include "platform/quantizer.h"
 
 namespace lumarel {
 
-PictureLoadResult loadPictureData(const QByteArray& bytes)
+namespace {
+
+// Pictures larger than this are refused before any pixel memory is taken.
+constexpr int kMaxSide = 16384;
+constexpr qint64 kMaxPixels = 100'000'000;
+
+QString checkSize(int width, int height)
 {
-    PictureLoadResult result;
-    QImage image;
-    if (!image.loadFromData(bytes)) {
-        result.error = QStringLiteral("not a picture this program can read");
-        return result;
+    if (width <= 0 || height <= 0)
+        return QStringLiteral("the picture has no pixels (%1 x %2)").arg(width).arg(height);
+    if (width > kMaxSide || height > kMaxSide || qint64(width) * height > kMaxPixels)
+        return QStringLiteral("the picture is too large (%1 x %2 pixels; at most %3 x %3 and %4 million pixels)")
+            .arg(width).arg(height).arg(kMaxSide).arg(kMaxPixels / 1'000'000);
+    return {};
+}
+
+PictureLoadResult refused(const QString& error) { return {std::nullopt, error}; }
+
+// ---- GIF -------------------------------------------------------------------------------------
+
+struct GifSource {
+    const QByteArray* bytes;
+    qsizetype position = 0;
+};
+
+int readGifBytes(GifFileType* gif, GifByteType* out, int wanted)
+{
+    auto* source = static_cast<GifSource*>(gif->UserData);
+    const qsizetype left = source->bytes->size() - source->position;
+    const int count = int(std::min<qsizetype>(left, std::max(wanted, 0)));
+    if (count > 0)
+        std::memcpy(out, source->bytes->constData() + source->position, std::size_t(count));
+    source->position += count;
+    return count;
+}
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const
+    {
+        int error = 0;
+        DGifCloseFile(gif, &error);
     }
-    image = image.convertToFormat(QImage::Format_Indexed8);
+};
+
+QString gifDamaged(int error)
+{
+    const char* text = GifErrorString(error);
+    return QStringLiteral("the GIF is damaged: %1").arg(text ? QString::fromLatin1(text) : QStringLiteral("unknown error %1").arg(error));
+}
+
+// Decodes the first frame onto the logical screen, keeping the GIF's own indices and palette.
+PictureLoadResult decodeGif(const QByteArray& bytes)
+{
+    GifSource source{&bytes};
+    int error = 0;
+    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&source, readGifBytes, &error));
+    if (!gif)
+        return refused(gifDamaged(error));
+
+    for (;;) {
+        GifRecordType record = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR)
+            return refused(gifDamaged(gif->Error));
+        if (record == TERMINATE_RECORD_TYPE)
+            return refused(QStringLiteral("the GIF is damaged: it holds no picture"));
+        if (record == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR)
+                return refused(gifDamaged(gif->Error));
+            while (block) {
+                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR)
+                    return refused(gifDamaged(gif->Error));
+            }
+            continue;
+        }
+        if (record != IMAGE_DESC_RECORD_TYPE)
+            return refused(QStringLiteral("the GIF is damaged: unexpected record"));
+        if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
+            return refused(gifDamaged(gif->Error));
+        break;
+    }
+
+    const GifImageDesc& frame = gif->Image;
+    if (frame.Width <= 0 || frame.Height <= 0 || frame.Left < 0 || frame.Top < 0)
+        return refused(QStringLiteral("the GIF is damaged: its first frame has no pixels"));
+    if (QString tooBig = checkSize(frame.Width, frame.Height); !tooBig.isEmpty())
+        return refused(tooBig);
+    // The canvas is the logical screen, grown to hold the frame when the screen is smaller
+    // (some writers leave the screen size at zero).
+    const int width = std::max<int>(gif->SWidth, frame.Left + frame.Width);
+    const int height = std::max<int>(gif->SHeight, frame.Top + frame.Height);
+    if (QString tooBig = checkSize(width, height); !tooBig.isEmpty())
+        return refused(tooBig);
+
+    IndexedPicture picture;
+    const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
+    if (map && map->Colors && map->ColorCount > 0) {
+        for (int i = 0; i < std::min(map->ColorCount, 256); ++i) {
+            const GifColorType& c = map->Colors[i];
+            picture.palette[std::size_t(i)] = qRgb(c.Red, c.Green, c.Blue);
+        }
+    } else {
+        // No colour table at all: a grey ramp, as decoders commonly assume.
+        for (int i = 0; i < 256; ++i)
+            picture.palette[std::size_t(i)] = qRgb(i, i, i);
+    }
+    for (int i = map ? std::min(map->ColorCount, 256) : 256; i < 256; ++i)
+        picture.palette[std::size_t(i)] = qRgb(0, 0, 0);
+
+    picture.size = QSize(width, height);
+    const std::uint8_t background = gif->SColorMap ? std::uint8_t(gif->SBackGroundColor) : 0;
+    picture.indices.assign(std::size_t(width) * std::size_t(height), background);
+
+    std::vector<GifPixelType> line(std::size_t(frame.Width));
+    auto readRow = [&](int row) -> bool {
+        if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR)
+            return false;
+        std::copy(line.begin(), line.end(),
+                  picture.indices.begin() + qsizetype(frame.Top + row) * width + frame.Left);
+        return true;
+    };
+    if (frame.Interlace) {
+        static constexpr int kStart[4] = {0, 4, 2, 1};
+        static constexpr int kStep[4] = {8, 8, 4, 2};
+        for (int pass = 0; pass < 4; ++pass)
+            for (int row = kStart[pass]; row < frame.Height; row += kStep[pass])
+                if (!readRow(row))
+                    return refused(gifDamaged(gif->Error));
+    } else {
+        for (int row = 0; row < frame.Height; ++row)
+            if (!readRow(row))
+                return refused(gifDamaged(gif->Error));
+    }
+    return {std::move(picture), {}};
+}
+
+// ---- BMP -------------------------------------------------------------------------------------
+
+IndexedPicture fromIndexed8(const QImage& image)
+{
     IndexedPicture picture;
     picture.size = image.size();
     picture.indices.resize(std::size_t(image.width()) * std::size_t(image.height()));
+    picture.palette.fill(qRgb(0, 0, 0));
     for (int y = 0; y < image.height(); ++y)
-        std::copy_n(image.constScanLine(y), image.width(), picture.indices.begin() + qsizetype(y) * image.width());
-    const auto table = image.colorTable();
-    for (int i = 0; i < table.size() && i < 256; ++i)
+        std::memcpy(picture.indices.data() + std::size_t(y) * std::size_t(image.width()), image.constScanLine(y),
+                    std::size_t(image.width()));
+    const QList<QRgb> table = image.colorTable();
+    for (int i = 0; i < std::min<qsizetype>(table.size(), 256); ++i)
         picture.palette[std::size_t(i)] = table[i] | 0xff000000u;
-    result.picture = std::move(picture);
-    return result;
+    return picture;
+}
+
+// The dimensions a BMP header declares, read before any decoder sizes its buffers.
+QString checkBmpHeader(const QByteArray& bytes)
+{
+    auto u16 = [&bytes](int at) { return int(quint8(bytes[at])) | int(quint8(bytes[at + 1])) << 8; };
+    auto i32 = [&](int at) { return qint32(quint32(u16(at)) | quint32(u16(at + 2)) << 16); };
+    if (bytes.size() < 26)
+        return QStringLiteral("the BMP is damaged: its header is cut short");
+    const int headerSize = i32(14);
+    if (headerSize == 12)
+        return checkSize(u16(18), u16(20));
+    if (headerSize < 16)
+        return QStringLiteral("the BMP is damaged: unknown header of %1 bytes").arg(headerSize);
+    const qint64 height = std::abs(qint64(i32(22)));
+    return checkSize(i32(18), int(std::min<qint64>(height, std::numeric_limits<int>::max())));
+}
+
+QString bmpDamaged(const QImageReader& reader)
+{
+    if (reader.error() == QImageReader::UnknownError)
+        return QStringLiteral("the BMP is damaged or of a kind this program cannot read");
+    return QStringLiteral("the BMP is damaged: %1").arg(reader.errorString());
+}
+
+PictureLoadResult decodeBmp(const QByteArray& bytes)
+{
+    if (QString bad = checkBmpHeader(bytes); !bad.isEmpty())
+        return refused(bad);
+    QByteArray copy = bytes;  // QBuffer needs a non-const array; shares the data
+    // Qt's reader refuses top-down bitmaps (negative height); read them bottom-up and flip back.
+    // Compressed bitmaps cannot be top-down.
+    bool topDown = false;
+    if (bytes.size() >= 34 && quint8(bytes[14]) >= 40 && qint32(qFromLittleEndian<quint32>(bytes.constData() + 22)) < 0) {
+        const quint32 compression = qFromLittleEndian<quint32>(bytes.constData() + 30);
+        if (compression == 0 || compression == 3 || compression == 6) {
+            const qint32 height = qint32(qFromLittleEndian<quint32>(bytes.constData() + 22));
+            if (height != std::numeric_limits<qint32>::min()) {
+                qToLittleEndian<quint32>(quint32(-height), copy.data() + 22);
+                topDown = true;
+            }
+        }
+    }
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "bmp");
+    const QSize declared = reader.size();
+    if (!declared.isValid())
+        return refused(bmpDamaged(reader));
+    if (QString tooBig = checkSize(declared.width(), declared.height()); !tooBig.isEmpty())
+        return refused(tooBig);
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return refused(bmpDamaged(reader));
+    if (topDown)
+        image = image.mirrored(false, true);
+    if (QString tooBig = checkSize(image.width(), image.height()); !tooBig.isEmpty())
+        return refused(tooBig);
+
+    if (image.format() == QImage::Format_Indexed8)
+        return {fromIndexed8(image), {}};
+    if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB)
+        return {fromIndexed8(image.convertToFormat(QImage::Format_Indexed8)), {}};
+    return {quantize(image.convertToFormat(QImage::Format_RGB32)), {}};
+}
+
+}  // namespace
+
+PictureLoadResult loadPictureData(const QByteArray& bytes)
+{
+    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
+        return decodeGif(bytes);
+    if (bytes.startsWith("BM"))
+        return decodeBmp(bytes);
+    return refused(QStringLiteral("not a GIF or BMP picture"));
 }
 
 PictureLoadResult loadPictureFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, file.errorString()};
-    return loadPictureData(file.readAll());
+        return refused(QStringLiteral("cannot open %1: %2").arg(QFileInfo(path).fileName(), file.errorString()));
+    // Files bigger than any picture we accept are refused unread.
+    if (file.size() > qint64(512) * 1024 * 1024)
+        return refused(QStringLiteral("%1 is too large to be a picture").arg(QFileInfo(path).fileName()));
+    PictureLoadResult result = loadPictureData(file.readAll());
+    if (!result.picture)
+        result.error = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), result.error);
+    return result;
 }
 
 }  // namespace lumarel
