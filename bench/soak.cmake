@@ -1,0 +1,1 @@
+lumarel_add_bench(soak ${CMAKE_CURRENT_LIST_DIR}/soak.cpp)

@@ -1,0 +1,241 @@
+// Soak: 100,000 palette-cycling steps on the main window's real picture surface (runs ended by an
+// Escape-like key every few thousand steps, a new Animate for each run, as the program makes
+// them) and a song played ten times through the output on a fake clock at full speed.
+// Prints: soak steps=100000 songs=10 rss_growth_kb=<end - after warm-up> leaks=<n/a|count>
+// Target: rss_growth_kb <= 1024 and no leak (leaks are counted when built with LeakSanitizer).
+
+#include "../tests/player/midi_builder.h"
+#include "animation/animate.h"
+#include "animation/picture_surface.h"
+#include "app/shared_state.h"
+#include "platform/picture_box.h"
+#include "player/midi_events.h"
+#include "player/midi_output.h"
+#include "player/midifile.h"
+#include "player/recording_device.h"
+#include "player/song_queue.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+extern "C" int __lsan_do_recoverable_leak_check() __attribute__((weak));
+
+using namespace lumarel;
+
+namespace {
+
+constexpr int kSteps = 100000;
+constexpr int kSongs = 10;
+constexpr int kStepsPerRun = 2500;  // an Escape-like key ends a run this often
+constexpr int kVkEscape = 0x1B;
+
+// Resident set size in KiB, from /proc/self/statm (pages).
+long rssKb()
+{
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Stands in for the window system during a run: key releases (a step each, no effect), now and
+// then an arrow or a keypad key, and every kStepsPerRun messages a key that ends the run.
+class ScriptedMessages : public MessageSource {
+public:
+    WindowMessage get() override
+    {
+        ++taken;
+        WindowMessage m;
+        if (taken % kStepsPerRun == 0) {
+            m.kind = WindowMessage::Kind::KeyDown;
+            m.virtualKey = kVkEscape;
+            return m;
+        }
+        static constexpr int commandKeys[] = {Animate::kVkRight, Animate::kVkSubtract, Animate::kVkLeft,
+                                              Animate::kVkAdd};
+        if (taken % 97 == 0) {
+            m.kind = WindowMessage::Kind::KeyDown;
+            m.virtualKey = commandKeys[(taken / 97) % 4];
+            return m;
+        }
+        m.kind = WindowMessage::Kind::KeyUp;
+        m.virtualKey = 0x41;
+        return m;
+    }
+    long long taken = 0;
+};
+
+// Stands in for the player window: counts what the output posts.
+class Receiver : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() != MidiOutputEvent::eventType())
+            return QObject::event(e);
+        auto* midi = static_cast<MidiOutputEvent*>(e);
+        if (midi->kind() == MidiOutputEvent::Kind::MessagePlayed)
+            ++played;
+        else if (midi->kind() == MidiOutputEvent::Kind::PlayFinished)
+            ++finished;
+        return true;
+    }
+    long long played = 0;
+    int finished = 0;
+};
+
+// A 640x480 8-bit picture with all 256 indices in use.
+bool writePicture(const QString& path)
+{
+    QImage image(640, 480, QImage::Format_Indexed8);
+    QList<QRgb> table(256);
+    for (int i = 0; i < 256; ++i)
+        table[i] = qRgb(i, 255 - i, (i * 3) & 255);
+    image.setColorTable(table);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.scanLine(y)[x] = uchar((x + 2 * y) & 255);
+    return image.save(path, "BMP");
+}
+
+// A format-1 song: a tempo track and three tracks of 400 notes each (about 50 s at 120 bpm).
+QByteArray song()
+{
+    std::vector<test::TrackBuilder> tracks(4);
+    tracks[0].tempo(0, 500000).end();
+    for (int t = 1; t < 4; ++t) {
+        test::TrackBuilder& track = tracks[std::size_t(t)];
+        track.meta(0, 0x03, QByteArray("Track ") + char('0' + t));
+        for (int n = 0; n < 400; ++n) {
+            const int key = 36 + (n * 7 + t * 5) % 48;
+            track.event(n == 0 ? 0 : 60, {0x90 | t, key, 90});
+            track.event(60, {0x80 | t, key, 0});
+        }
+        track.end();
+    }
+    return test::smf(1, 480, tracks);
+}
+
+struct Player {
+    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
+    std::shared_ptr<RecordingLog> log = std::make_shared<RecordingLog>();
+    MIDIOutput output{std::make_unique<RecordingDeviceProvider>(log, clock), clock};
+    Receiver receiver;
+    Midifile file;
+
+    Player() { output.setEventReceiver(&receiver); }
+
+    // Queues the whole song, plays it to its end at full speed; false when it never finishes.
+    bool playOnce()
+    {
+        const int finishedBefore = receiver.finished;
+        output.setDeviceIndex(-1);
+        output.setAction(MIDIOutput::Open);
+        queueSong(file, output, [](int) {});
+        output.setAction(MIDIOutput::Start);
+        for (int second = 0; second < 600 && receiver.finished == finishedBefore; ++second) {
+            clock->advanceBy(1000000);
+            QCoreApplication::sendPostedEvents(&receiver);
+        }
+        output.setAction(MIDIOutput::Stop);
+        output.setAction(MIDIOutput::Close);
+        QCoreApplication::sendPostedEvents(&receiver);
+        log->clear();
+        return receiver.finished > finishedBefore;
+    }
+};
+
+// What the main window's driver does for a run: new Animate instances until a run ends with the
+// stop flag set.
+long long cycle(SharedState& state, ScriptedMessages& messages, PaletteSurface& surface, const QString& file,
+                int wantedSteps)
+{
+    long long steps = 0;
+    while (steps < wantedSteps) {
+        state.stopAnimation = kFalse;
+        state.cycleDelay = 0;
+        do {
+            state.animator = std::make_shared<Animate>(state, messages);
+            state.animator->pict = &surface;
+            state.animator->File = file;
+            if (!state.animator->Show())
+                return -1;
+            steps += state.animator->stepsMade();
+        } while (state.stopAnimation == kFalse);
+    }
+    return steps;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    long leaks = -1;
+    long growth = 0;
+    long long steps = 0;
+    int songs = 0;
+    {
+        QApplication app(argc, argv);
+        QTemporaryDir dir;
+        const QString picturePath = dir.path() + QStringLiteral("/soak.bmp");
+        const QString songPath = dir.path() + QStringLiteral("/soak.mid");
+        QFile songFile(songPath);
+        if (!writePicture(picturePath) || !songFile.open(QIODevice::WriteOnly) || songFile.write(song()) < 0) {
+            std::fprintf(stderr, "soak: cannot write its picture and song in %s\n", qPrintable(dir.path()));
+            return 1;
+        }
+        songFile.close();
+
+        SharedState state;
+        for (std::size_t i = 1; i <= 256; ++i)
+            state.generatedPalette[i] = {std::int16_t(i - 1), std::int16_t(256 - i), std::int16_t((i * 5) & 255), 0};
+        PictureBox picture1;
+        PictureBox picture2;
+        picture1.resize(640, 480);
+        picture2.resize(640, 480);
+        picture2.show();  // shown, so every push repaints the box as on screen
+        QCoreApplication::processEvents();
+        PictureSurface surface(picture1, picture2);
+        ScriptedMessages messages;
+
+        Player player;
+        player.file.setFileName(songPath);
+        player.file.setAction(Midifile::Open);
+        if (!player.file.isOpen()) {
+            std::fprintf(stderr, "soak: the song does not open: %s\n", qPrintable(player.file.error()));
+            return 1;
+        }
+
+        // Warm-up: one song and a few runs, so caches and pools have their working size.
+        if (!player.playOnce() || cycle(state, messages, surface, picturePath, 2 * kStepsPerRun) < 0) {
+            std::fprintf(stderr, "soak: the warm-up failed\n");
+            return 1;
+        }
+        const long before = rssKb();
+
+        for (int round = 0; round < kSongs; ++round) {
+            const long long made = cycle(state, messages, surface, picturePath, kSteps / kSongs);
+            if (made < 0 || !player.playOnce()) {
+                std::fprintf(stderr, "soak: round %d failed\n", round + 1);
+                return 1;
+            }
+            steps += made;
+            ++songs;
+        }
+        growth = rssKb() - before;
+        state.animator.reset();
+    }
+    if (__lsan_do_recoverable_leak_check)
+        leaks = __lsan_do_recoverable_leak_check();
+
+    std::printf("soak steps=%lld songs=%d rss_growth_kb=%ld leaks=%s\n", steps, songs, growth,
+                leaks < 0 ? "n/a" : std::to_string(leaks).c_str());
+    return 0;
+}
