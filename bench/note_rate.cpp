@@ -101,6 +101,8 @@ int main(int argc, char** argv)
 
     SharedState state;
     Form1 main(state, folder.path());
+    // A window large enough to hold the 1920x1080 picture area.
+    main.setGeometry(0, 0, 200 + 1920 + 10, 128 + 1080 + 30);
     main.show();
     main.Picture1->setGeometry(200, 128, 1920, 1080);
     main.Picture2->setGeometry(200, 128, 1920, 1080);

@@ -10,7 +10,7 @@ bool PictureSurface::loadPicture(const QString& file, QString* error) { return p
 
 void PictureSurface::realizePalette(const LogPalette& palette)
 {
-    picture2_.realizePalette(picture1_.indexedPicture(), palette.entries);
+    picture2_.realizePalette(picture1_, palette.entries);
 }
 
 void PictureSurface::animatePalette(int first, int count, const PaletteEntry* entries)

@@ -100,11 +100,6 @@ MessageWait::~MessageWait()
 {
     if (!active_)
         return;
-    // Held notifications still waiting in the queue must not overtake the ones already held:
-    // collect them too, then re-post all of them in their order.
-    draining_ = true;
-    for (QEvent::Type type : heldTypes())
-        QCoreApplication::sendPostedEvents(nullptr, int(type));
     if (QCoreApplication::instance())
         QCoreApplication::instance()->removeEventFilter(this);
     g_active = nullptr;
@@ -136,13 +131,6 @@ WindowMessage MessageWait::get()
 bool MessageWait::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (draining_) {
-        if (contains(heldTypes(), type)) {
-            held_.push_back({watched, std::unique_ptr<QEvent>(event->clone())});
-            return true;
-        }
-        return false;
-    }
     WindowMessage message;
     switch (type) {
     case QEvent::KeyPress:
@@ -195,9 +183,12 @@ bool MessageWait::eventFilter(QObject* watched, QEvent* event)
 
 void MessageWait::repostHeld()
 {
+    // The held notifications were taken before any that still wait in the queue: handing them
+    // on at a higher priority keeps them ahead, in their order, without touching the queue
+    // (collecting a long backlog at the end of every run would cost time in proportion to it).
     for (Held& held : held_) {
         if (held.receiver)
-            QCoreApplication::postEvent(held.receiver, held.event.release());
+            QCoreApplication::postEvent(held.receiver, held.event.release(), Qt::HighEventPriority);
     }
     held_.clear();
 }

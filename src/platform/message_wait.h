@@ -76,7 +76,6 @@ private:
     void repostHeld();
 
     bool active_ = false;
-    bool draining_ = false;  // collecting held events at the end of the run, not as messages
     std::deque<WindowMessage> fifo_;
     std::vector<Held> held_;
 };

@@ -88,14 +88,19 @@ void PaletteDisplay::render()
 {
     if (!frame_ || indices_.empty())
         return;
-    const int width = displaySize_.width();
-    const int height = displaySize_.height();
     if (frame_->size() != displaySize_ || frame_->format() != QImage::Format_RGB32)
         *frame_ = QImage(displaySize_, QImage::Format_RGB32);
+    renderInto(frame_->bits(), frame_->bytesPerLine());
+}
+
+void PaletteDisplay::renderInto(uchar* bits, qsizetype stride) const
+{
+    if (indices_.empty())
+        return;
+    const int width = displaySize_.width();
+    const int height = displaySize_.height();
     // One pass: each row is looked up through the table, or copied from the row above when the
     // stretch repeated a source row (the copy stays in cache, so it is the cheaper road).
-    uchar* bits = frame_->bits();
-    const qsizetype stride = frame_->bytesPerLine();
     const QRgb* table = table_.data();
     for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(bits + stride * y);

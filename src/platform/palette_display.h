@@ -46,8 +46,11 @@ public:
         return indices_[std::size_t(y) * std::size_t(displaySize_.width()) + std::size_t(x)];
     }
 
-    // Writes the whole frame from the index buffer and the table.
+    // Writes the whole frame from the index buffer and the table (nothing without a target).
     void render();
+    // Writes the frame into any 32-bit buffer of at least display size (a window's backing
+    // store, so a push costs one pass and no further copy).
+    void renderInto(uchar* bits, qsizetype bytesPerLine) const;
 
 private:
     IndexedPicture source_;

@@ -1,21 +1,63 @@
 #include "platform/picture_box.h"
 
+#include <QFileInfo>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QDateTime>
 #include <QPalette>
 
 #include "platform/picture_loader.h"
 
 namespace lumarel {
 
+namespace {
+std::uint64_t nextGeneration()
+{
+    static std::uint64_t counter = 0;
+    return ++counter;
+}
+}  // namespace
+
 PictureBox::PictureBox(QWidget* parent)
     : QWidget(parent), backColor_(palette().color(QPalette::Button))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    display_.setTarget(&picture_);
+    // The display renders straight into the window when painted (see paintRealized), or into
+    // frame_ when someone reads the picture.
+    display_.setTarget(nullptr);
+}
+
+void PictureBox::pictureChanged()
+{
+    generation_ = nextGeneration();
+    display_.clear();
+    displaySource_ = 0;
+    update();
+}
+
+QImage& PictureBox::picture()
+{
+    if (!display_.realized())
+        return picture_;
+    display_.setTarget(&frame_);
+    display_.render();
+    display_.setTarget(nullptr);
+    return frame_;
 }
 
 bool PictureBox::loadPicture(const QString& path, QString* error)
 {
+    // A run loads its picture file at every step; while the file and this box's picture are
+    // unchanged there is nothing new to decode.
+    const QFileInfo info(path);
+    if (path == loadedPath_ && generation_ == loadedGeneration_ && info.exists()
+        && info.size() == loadedBytes_ && info.lastModified().toMSecsSinceEpoch() == loadedModifiedMs_) {
+        if (display_.realized()) {
+            display_.showOwnColours();
+            update();
+        }
+        return true;
+    }
     PictureLoadResult result = loadPictureFile(path);
     if (!result.picture) {
         if (error)
@@ -23,21 +65,32 @@ bool PictureBox::loadPicture(const QString& path, QString* error)
         return false;
     }
     setIndexedPicture(*result.picture);
+    loadedPath_ = path;
+    loadedBytes_ = info.size();
+    loadedModifiedMs_ = info.lastModified().toMSecsSinceEpoch();
+    loadedGeneration_ = generation_;
     return true;
 }
 
 void PictureBox::setIndexedPicture(const IndexedPicture& picture)
 {
-    display_.clear();
     indexed_ = picture;
     picture_ = indexed_.toImage();
-    update();
+    pictureChanged();
 }
 
 void PictureBox::stretchFrom(const PictureBox& source)
 {
     const QSize target = size();
-    display_.clear();
+    if (source.generation_ != 0 && source.generation_ == stretchedSource_ && target == stretchedSize_
+        && generation_ == stretchedGeneration_) {
+        // The same picture stretched to the same size: only its own colours come back.
+        if (display_.realized()) {
+            display_.showOwnColours();
+            update();
+        }
+        return;
+    }
     if (source.indexed_.isNull() || target.isEmpty()) {
         picture_ = source.picture_.isNull() ? QImage()
                                             : source.picture_.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
@@ -46,14 +99,16 @@ void PictureBox::stretchFrom(const PictureBox& source)
         indexed_ = stretchIndexed(source.indexed_, target);
         picture_ = indexed_.toImage();
     }
-    update();
+    pictureChanged();
+    stretchedSource_ = source.generation_;
+    stretchedSize_ = target;
+    stretchedGeneration_ = generation_;
 }
 
 void PictureBox::setPicture(const QImage& picture)
 {
-    display_.clear();
     picture_ = picture;
-    update();
+    pictureChanged();
 }
 
 void PictureBox::setBackColor(const QColor& color)
@@ -88,9 +143,15 @@ QImage& PictureBox::drawing()
 void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), backColor_);
-    if (!picture_.isNull())
-        painter.drawImage(0, 0, picture_);
+    if (display_.realized() && display_.hasPicture()) {
+        paintRealized(painter);
+    } else {
+        const QRect covered = picture_.isNull() ? QRect() : QRect(QPoint(0, 0), picture_.size());
+        if (!covered.contains(rect()))
+            painter.fillRect(rect(), backColor_);
+        if (!picture_.isNull())
+            painter.drawImage(0, 0, picture_);
+    }
     if (!drawing_.isNull())
         painter.drawImage(0, 0, drawing_);
     if (!printed_.isEmpty()) {
@@ -104,13 +165,57 @@ void PictureBox::paintEvent(QPaintEvent*)
     }
 }
 
+void PictureBox::paintRealized(QPainter& painter)
+{
+    // Where the window's backing store is a plain 32-bit image and nothing scales, the frame is
+    // written straight into it: a push then costs one pass over the visible pixels.
+    // (The painter's own device is this widget; its engine draws into the backing store.)
+    QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const QTransform transform = painter.deviceTransform();
+    const QSize shown = display_.displaySize();
+    if (device && device->devType() == QInternal::Image && transform.type() <= QTransform::TxTranslate) {
+        auto* target = static_cast<QImage*>(device);
+        const QPoint at = transform.map(QPoint(0, 0));
+        const bool fits = at.x() >= 0 && at.y() >= 0 && at.x() + shown.width() <= target->width()
+                          && at.y() + shown.height() <= target->height();
+        const bool plain = target->format() == QImage::Format_RGB32
+                           || target->format() == QImage::Format_ARGB32_Premultiplied
+                           || target->format() == QImage::Format_ARGB32;
+        if (fits && plain && target->devicePixelRatio() == 1.0) {
+            display_.renderInto(target->scanLine(at.y()) + std::size_t(at.x()) * sizeof(QRgb), target->bytesPerLine());
+            if (shown != size()) {
+                painter.fillRect(QRect(shown.width(), 0, width() - shown.width(), height()), backColor_);
+                painter.fillRect(QRect(0, shown.height(), width(), height() - shown.height()), backColor_);
+            }
+            return;
+        }
+    }
+    painter.fillRect(rect(), backColor_);
+    painter.drawImage(0, 0, picture());
+}
+
 void PictureBox::realizePalette(const IndexedPicture& source, const std::array<PaletteEntry, 256>& palette)
 {
     if (source.isNull() || size().isEmpty())
         return;
     display_.setPicture(source, size());
+    displaySource_ = 0;
     display_.realize(palette);
     repaint();
+}
+
+void PictureBox::realizePalette(const PictureBox& source, const std::array<PaletteEntry, 256>& palette)
+{
+    if (source.indexed_.isNull() || size().isEmpty())
+        return;
+    if (source.generation_ != displaySource_ || size() != displaySize_ || !display_.hasPicture()) {
+        display_.setPicture(source.indexed_, size());
+        displaySource_ = source.generation_;
+        displaySize_ = size();
+    }
+    display_.realize(palette);
+    // Shown by the push that follows in the same step, which repaints at once.
+    update();
 }
 
 void PictureBox::animatePalette(int first, int count, const PaletteEntry* entries)
@@ -124,8 +229,10 @@ void PictureBox::animatePalette(int first, int count, const PaletteEntry* entrie
 void PictureBox::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (display_.realized() && !size().isEmpty())
+    if (display_.realized() && !size().isEmpty()) {
         display_.setDisplaySize(size());
+        displaySize_ = size();
+    }
     if (!drawing_.isNull() && drawing_.size() != size()) {
         QImage grown(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
         grown.fill(Qt::transparent);

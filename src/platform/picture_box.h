@@ -5,6 +5,7 @@
 // palette display can recolour them.
 
 #include <QColor>
+#include <cstdint>
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -29,9 +30,11 @@ public:
     void stretchFrom(const PictureBox& source);
 
     const IndexedPicture& indexedPicture() const { return indexed_; }
-    // The persistent picture. The palette display writes its frames straight into it.
-    QImage& picture() { return picture_; }
-    const QImage& picture() const { return picture_; }
+    // What the box shows: its persistent picture, or while a palette is realised the picture in
+    // the palette's colours.
+    QImage& picture();
+    // Changes whenever the box's picture changes (unique across boxes).
+    std::uint64_t generation() const { return generation_; }
     void setPicture(const QImage& picture);
     bool hasPicture() const { return !picture_.isNull(); }
 
@@ -51,6 +54,9 @@ public:
     // place of the box's picture, until the box is given a new picture (which shows in its own
     // colours again). An empty source leaves the box as it is.
     void realizePalette(const IndexedPicture& source, const std::array<PaletteEntry, 256>& palette);
+    // The same with another box's picture as the source; the stretched indices are kept while
+    // that picture and this box's size stay the same, so a new run does not stretch again.
+    void realizePalette(const PictureBox& source, const std::array<PaletteEntry, 256>& palette);
     // Replaces entries of the realised palette and repaints the box at once (not through the
     // event queue). Does nothing while no palette is realised.
     void animatePalette(int first, int count, const PaletteEntry* entries);
@@ -61,8 +67,25 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void pictureChanged();
+    void paintRealized(QPainter& painter);
+
     IndexedPicture indexed_;
     QImage picture_;
+    std::uint64_t generation_ = 0;
+    // The file last loaded, to skip decoding it again while it and the picture are unchanged.
+    QString loadedPath_;
+    qint64 loadedBytes_ = -1;
+    qint64 loadedModifiedMs_ = 0;
+    std::uint64_t loadedGeneration_ = 0;
+    // The last stretch: from which picture, to what size, giving which picture here.
+    std::uint64_t stretchedSource_ = 0;
+    QSize stretchedSize_;
+    std::uint64_t stretchedGeneration_ = 0;
+    // The picture the palette display was built from, and at what size.
+    std::uint64_t displaySource_ = 0;
+    QSize displaySize_;
+    QImage frame_;  // the display's frame, rendered only when someone reads it
     QImage drawing_;  // transparent where nothing was drawn
     QColor backColor_;
     QStringList printed_;

@@ -85,8 +85,8 @@ private slots:
             const QPoint at((k % 4) * 20 + 5, (k / 4) * 20 + 5);
             QCOMPARE(picture2.picture().pixel(at), qRgb(k + 1, 255 - (k + 1), 40));
         }
-        // Realising and pushing painted the box at once, without the event loop.
-        QVERIFY(counter.paints >= 2);
+        // The push painted the box at once, without the event loop.
+        QVERIFY(counter.paints >= 1);
 
         // A picture that cannot be loaded is reported; both boxes keep what they show.
         const QImage before = picture2.picture().copy();
