@@ -71,6 +71,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent), registry_(std::make_uniqu
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
+    // OK holds the focus when the window opens, so Enter closes it instead of opening a link.
+    cmdOK->setFocus();
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::close);
 
     cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);

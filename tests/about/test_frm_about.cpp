@@ -60,6 +60,15 @@ private slots:
 
         frmAbout* second = frmAbout::showInstance(&owner);
         QCOMPARE(label(second, "lblVersion")->text(), QStringLiteral("Version 2.1.0"));
+
+        // Enter right after opening presses OK; it opens no link.
+        int opened = 0;
+        second->setWebOpener([&opened](const QUrl&) { ++opened; return true; });
+        QVERIFY(QTest::qWaitForWindowActive(second));
+        QPointer<frmAbout> guard = second;
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : second, Qt::Key_Return);
+        QTRY_VERIFY(guard.isNull());
+        QCOMPARE(opened, 0);
     }
 
     void linkLabelsOpenTheirOwnAddress()
