@@ -7,7 +7,7 @@
 #include <cmath>
 #include <mutex>
 
-Q_LOGGING_CATEGORY(lcSynth, "lumarel.player.synth")
+Q_LOGGING_CATEGORY(lcSynth, "lumarel.player.synth", QtWarningMsg)
 
 namespace lumarel {
 

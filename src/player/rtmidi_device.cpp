@@ -6,7 +6,7 @@
 #include <QLoggingCategory>
 #include <rtmidi/RtMidi.h>
 
-Q_LOGGING_CATEGORY(lcPorts, "lumarel.player.ports")
+Q_LOGGING_CATEGORY(lcPorts, "lumarel.player.ports", QtWarningMsg)
 
 namespace lumarel {
 
