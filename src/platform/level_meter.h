@@ -18,7 +18,11 @@ public:
     void setLevel(float level)
     {
         level_ = level;
+        // A progress bar repaints itself at once on every change; at note rate that is a paint
+        // per note, so let the change wait for the next ordinary repaint instead.
+        setUpdatesEnabled(false);
         QProgressBar::setValue(qBound(0, int(level), 128));
+        setUpdatesEnabled(true);
     }
 
 private:
