@@ -7,5 +7,3 @@ target_link_libraries(test_picture_loader PRIVATE ${GIF_LIBRARY})
 
 lumarel_add_gtest(test_palette_display ${CMAKE_CURRENT_LIST_DIR}/test_palette_display.cpp)
 lumarel_add_qttest(test_message_wait ${CMAKE_CURRENT_LIST_DIR}/test_message_wait.cpp)
-# support/ui_watchdog.h is ours, not a uic output.
-set_target_properties(test_message_wait PROPERTIES AUTOUIC OFF)
