@@ -206,9 +206,14 @@ void Form3::closeOutputDevice()
 
 void Form3::closeEvent(QCloseEvent* event)
 {
-    // Closing the player stops what it plays and closes the device; the main window stays.
-    MIDIOutput1.setAction(MIDIOutput::Stop);
-    closeOutputDevice();
+    // Closing the player stops what it plays and closes the device; the main window stays. A
+    // song cut off this way leaves the player ready to play it again when it is reopened.
+    if (CmdStop->isEnabled()) {
+        stopPlayback();
+    } else {
+        MIDIOutput1.setAction(MIDIOutput::Stop);
+        closeOutputDevice();
+    }
     stopTimer();
     event->accept();
 }

@@ -195,6 +195,8 @@ private slots:
         QCOMPARE(log_->soundingNotes(), 0);
         QCOMPARE(log_->closes(), 4);
         QVERIFY(!player_->Timer1.isActive());
+        QVERIFY(player_->CmdPlay->isEnabled());
+        QVERIFY(!player_->CmdStop->isEnabled());
     }
 
     void metersFallByFifteenATick()
