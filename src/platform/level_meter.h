@@ -3,11 +3,13 @@
 // style's progress bar, but repaints with its window rather than at once on every change (a
 // progress bar repaints itself synchronously, which at note rate is a paint per note).
 
-#include <QPainter>
-#include <QStyleOptionProgressBar>
+#include <QPixmap>
 #include <QWidget>
+#include <array>
 
 namespace lumarel {
+
+inline constexpr int kLevelMeterMaximum = 128;
 
 class LevelMeter : public QWidget {
     Q_OBJECT
@@ -22,24 +24,25 @@ public:
         if (changed)
             update();
     }
-    static constexpr int maximum() { return 128; }
+    static constexpr int maximum() { return kLevelMeterMaximum; }
+
+    // How many bar images have been drawn through the style (each kept until the look changes).
+    int styleDrawCount() const { return styleDraws_; }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        QStyleOptionProgressBar option;
-        option.initFrom(this);
-        option.minimum = 0;
-        option.maximum = maximum();
-        option.progress = qBound(0, int(level_), maximum());
-        option.textVisible = false;
-        option.state |= QStyle::State_Horizontal;
-        style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);
-    }
+    void paintEvent(QPaintEvent*) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void forgetBars();
+
     float level_ = 0;
+    // The style's bar for each whole level, drawn once: styles paint progress bars with many
+    // small fills, and at one note per millisecond that cost more than the rest of the note.
+    std::array<QPixmap, kLevelMeterMaximum + 1> bars_;
+    int barsState_ = -1;
+    int styleDraws_ = 0;
 };
 
 }  // namespace lumarel
