@@ -22,6 +22,20 @@ std::vector<QEvent::Type>& heldTypes()
     return types;
 }
 
+std::vector<std::pair<const QObject*, std::size_t>>& queuedNotifications()
+{
+    static std::vector<std::pair<const QObject*, std::size_t>> queued;
+    return queued;
+}
+
+std::size_t queuedNotificationCount()
+{
+    std::size_t total = 0;
+    for (const auto& entry : queuedNotifications())
+        total += entry.second;
+    return total;
+}
+
 template <typename T>
 bool contains(const std::vector<T>& list, T value)
 {
@@ -113,6 +127,20 @@ void MessageWait::releaseTimer(int timerId) { removeAll(consumedTimers(), timerI
 void MessageWait::holdEventType(QEvent::Type type) { addOnce(heldTypes(), type); }
 void MessageWait::releaseEventType(QEvent::Type type) { removeAll(heldTypes(), type); }
 
+void MessageWait::setQueuedNotifications(const QObject* receiver, std::size_t count)
+{
+    auto& queued = queuedNotifications();
+    const auto found = std::find_if(queued.begin(), queued.end(), [&](const auto& e) { return e.first == receiver; });
+    if (found != queued.end()) {
+        if (count == 0)
+            queued.erase(found);
+        else
+            found->second = count;
+    } else if (count > 0) {
+        queued.emplace_back(receiver, count);
+    }
+}
+
 WindowMessage MessageWait::get()
 {
     if (!active_) {
@@ -121,8 +149,13 @@ WindowMessage MessageWait::get()
         end.virtualKey = kUnmappedKey;
         return end;
     }
-    while (fifo_.empty())
+    while (fifo_.empty()) {
+        if (queuedTaken_ < queuedNotificationCount()) {
+            ++queuedTaken_;
+            return WindowMessage{};
+        }
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     const WindowMessage message = fifo_.front();
     fifo_.pop_front();
     return message;

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
+#include <cstddef>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -60,6 +61,10 @@ public:
     // implement QEvent::clone().
     static void holdEventType(QEvent::Type type);
     static void releaseEventType(QEvent::Type type);
+    // Notifications that their receiver has already taken but queued behind the one it is
+    // handling. They are still waiting messages of the program: a run takes each of them as one
+    // message at once instead of waiting for a new one; the notifications stay where they are.
+    static void setQueuedNotifications(const QObject* receiver, std::size_t count);
 
     // The Windows virtual-key code for a Qt key and its modifiers (keypad keys need
     // Qt::KeypadModifier). Never 0.
@@ -76,6 +81,7 @@ private:
     void repostHeld();
 
     bool active_ = false;
+    std::size_t queuedTaken_ = 0;  // queued notifications this run has taken as messages
     std::deque<WindowMessage> fifo_;
     std::vector<Held> held_;
 };

@@ -37,6 +37,7 @@ Form3::~Form3()
     MIDIOutput1.setAction(MIDIOutput::Stop);
     closeOutputDevice();
     stopTimer();
+    MessageWait::setQueuedNotifications(this, 0);
 }
 
 int Form3::twipsToPxX(double twips) const

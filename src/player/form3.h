@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -111,7 +112,7 @@ private:
     std::unique_ptr<MIDIOutput> output_;
     bool tooFewKeysShown_ = false;  // the generator's message shows once per playback
     bool inNoteHandler_ = false;    // the played-note handler never runs inside itself
-    std::vector<std::int32_t> pendingNotes_;  // notes that arrived while the handler worked
+    std::deque<std::int32_t> pendingNotes_;  // notes that arrived while the handler worked
 };
 
 }  // namespace lumarel

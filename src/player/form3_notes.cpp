@@ -5,6 +5,7 @@
 #include "app/main_window_link.h"
 #include "maps/map_generator.h"
 #include "maps/palette_strip.h"
+#include "platform/message_wait.h"
 #include "player/form3.h"
 #include "player/midi_events.h"
 #include "player/midi_output.h"
@@ -38,14 +39,18 @@ void Form3::errorReported(int code, const QString& text)
 
 void Form3::showPlayedNote(std::int32_t tag)
 {
-    // Notes that arrive while a note is being shown wait their turn, in order.
+    // Notes that arrive while a note is being shown wait their turn, in order. They count as
+    // waiting messages, so the palette run of the note being shown does not wait for a new one.
     pendingNotes_.push_back(tag);
-    if (inNoteHandler_)
+    if (inNoteHandler_) {
+        MessageWait::setQueuedNotifications(this, pendingNotes_.size());
         return;
+    }
     inNoteHandler_ = true;
     while (!pendingNotes_.empty()) {
         const std::int32_t next = pendingNotes_.front();
-        pendingNotes_.erase(pendingNotes_.begin());
+        pendingNotes_.pop_front();
+        MessageWait::setQueuedNotifications(this, pendingNotes_.size());
         showOneNote(next);
     }
     inNoteHandler_ = false;

@@ -132,6 +132,38 @@ private slots:
         QCOMPARE(window.otherClicks, 1);
     }
 
+    void notificationsQueuedByTheirReceiverAreTakenOnceEachWithoutWaiting()
+    {
+        Window window;
+        QVERIFY(QTest::qWaitForWindowExposed(&window.widget));
+        NoteReceiver receiver;
+        MessageWait::setQueuedNotifications(&receiver, 2);
+        std::vector<WindowMessage::Kind> taken;
+        {
+            MessageWait wait;
+            // Nothing is in the event queue: the two queued notifications are the next messages,
+            // then the run waits for a real one.
+            // (Keys keep coming, so a wait that blocks when it should not makes the test fail.)
+            QTimer keys;
+            keys.setInterval(30);
+            QObject::connect(&keys, &QTimer::timeout, [&window] { QTest::keyClick(&window.widget, Qt::Key_Left); });
+            keys.start();
+            for (int i = 0; i < 3; ++i)
+                taken.push_back(wait.get().kind);
+            QCOMPARE(wait.get().kind, WindowMessage::Kind::KeyUp);
+        }
+        using Kind = WindowMessage::Kind;
+        QCOMPARE(taken, (std::vector<Kind>{Kind::Other, Kind::Other, Kind::KeyDown}));
+        {
+            // They are still queued, so the next run takes them too; once handled they are not.
+            MessageWait wait;
+            QCOMPARE(wait.get().kind, Kind::Other);
+            MessageWait::setQueuedNotifications(&receiver, 0);
+            QTimer::singleShot(30, [&window] { QTest::keyClick(&window.widget, Qt::Key_Escape); });
+            QCOMPARE(wait.get().kind, Kind::KeyDown);
+        }
+    }
+
     void heldNotificationsArriveAfterTheRunInOrder()
     {
         Window window;

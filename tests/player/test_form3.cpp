@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "app/main_window_link.h"
+#include "platform/message_wait.h"
 #include "player/form3.h"
 #include "player/midi_events.h"
 #include "player/midi_output.h"
@@ -29,10 +30,17 @@ public:
         ++steps;
         ++depth;
         maxDepth = std::max(maxDepth, depth);
-        QCoreApplication::processEvents();
+        if (waitsForMessage) {
+            MessageWait wait;
+            taken.push_back(wait.get().kind);
+        } else {
+            QCoreApplication::processEvents();
+        }
         --depth;
     }
     QWidget window;
+    bool waitsForMessage = false;  // each step waits for a message, as a real run does
+    std::vector<WindowMessage::Kind> taken;
     int steps = 0;
     int depth = 0;
     int maxDepth = 0;
@@ -276,6 +284,27 @@ private slots:
             QCoreApplication::postEvent(player_.get(), MidiOutputEvent::messagePlayed(track * 1'000'000 + 60'000 + 100));
         QCoreApplication::processEvents();
         QCOMPARE(main_->steps, 4);
+        QCOMPARE(main_->maxDepth, 1);
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(player_->Vindicator1[std::size_t(row)]->level(), 100.0f);
+    }
+
+    void notesWaitingTheirTurnAreMessagesForTheRunOfTheNoteBeforeThem()
+    {
+        QVERIFY(player_->loadMidiFile(writeTempFile("five.mid", song(5))));
+        main_->waitsForMessage = true;
+        for (int track = 2; track <= 5; ++track)
+            QCoreApplication::postEvent(player_.get(), MidiOutputEvent::messagePlayed(track * 1'000'000 + 60'000 + 100));
+        // Only the last note's run has nothing waiting behind it: it waits for the next message.
+        // (Keys keep coming, so a run that waits when it should not makes the test fail, not hang.)
+        QTimer keys;
+        keys.setInterval(50);
+        QObject::connect(&keys, &QTimer::timeout, [this] { QTest::keyClick(&main_->window, Qt::Key_Shift); });
+        keys.start();
+        QCoreApplication::processEvents();
+        QTRY_COMPARE(main_->steps, 4);
+        using Kind = WindowMessage::Kind;
+        QCOMPARE(main_->taken, (std::vector<Kind>{Kind::Other, Kind::Other, Kind::Other, Kind::KeyDown}));
         QCOMPARE(main_->maxDepth, 1);
         for (int row = 0; row < 4; ++row)
             QCOMPARE(player_->Vindicator1[std::size_t(row)]->level(), 100.0f);
