@@ -277,7 +277,7 @@ bool Form1::showImage()
     }
     state_.imagePath = path;
     lastUnloadable_.clear();
-    Picture1->setIndexedPicture(loaded.indexedPicture());
+    Picture1->takeLoadedPicture(loaded);
     refreshDisplay();
     Picture4->resize(Picture1->size());
     Picture4->stretchFrom(*Picture1);

@@ -79,6 +79,17 @@ void PictureBox::setIndexedPicture(const IndexedPicture& picture)
     pictureChanged();
 }
 
+void PictureBox::takeLoadedPicture(const PictureBox& loaded)
+{
+    setIndexedPicture(loaded.indexed_);
+    if (loaded.loadedGeneration_ != loaded.generation_ || loaded.loadedPath_.isEmpty())
+        return;  // its picture was not (or no longer) the file's
+    loadedPath_ = loaded.loadedPath_;
+    loadedBytes_ = loaded.loadedBytes_;
+    loadedModifiedMs_ = loaded.loadedModifiedMs_;
+    loadedGeneration_ = generation_;
+}
+
 void PictureBox::stretchFrom(const PictureBox& source)
 {
     const QSize target = size();

@@ -25,6 +25,9 @@ public:
     // what it had and *error says why.
     bool loadPicture(const QString& path, QString* error = nullptr);
     void setIndexedPicture(const IndexedPicture& picture);
+    // Takes the picture another box loaded from a file, and what file it came from, so loading
+    // that unchanged file here again has nothing to decode.
+    void takeLoadedPicture(const PictureBox& loaded);
 
     // Stretches source's picture to this box's size and keeps the result as this box's picture.
     void stretchFrom(const PictureBox& source);

@@ -105,6 +105,38 @@ private slots:
         picture2.animatePalette(7, 1, &red);
         QCOMPARE(picture2.picture().pixel(79, 39), qRgb(210, 210, 210));
     }
+
+    void aPictureTakenFromAnotherBoxIsNotDecodedAgainUntilItsFileChanges()
+    {
+        const QString file = writeLittleBmp();
+        PictureBox loaded;
+        QVERIFY(loaded.loadPicture(file));
+        PictureBox shown;
+        shown.takeLoadedPicture(loaded);
+        QCOMPARE(shown.indexedPicture().size, QSize(4, 2));
+        const std::uint64_t taken = shown.generation();
+        QVERIFY(shown.loadPicture(file));
+        QCOMPARE(shown.generation(), taken);  // the same picture: a run's load is free
+
+        // A different file of another size is decoded.
+        QImage wider(6, 2, QImage::Format_Indexed8);
+        wider.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+        wider.fill(1u);
+        QVERIFY(wider.save(file, "BMP"));
+        QVERIFY(shown.loadPicture(file));
+        QVERIFY(shown.generation() != taken);
+        QCOMPARE(shown.indexedPicture().size, QSize(6, 2));
+
+        // A box whose picture did not come from a file passes on no file.
+        PictureBox drawn;
+        drawn.setIndexedPicture(shown.indexedPicture());
+        PictureBox other;
+        QVERIFY(other.loadPicture(file));
+        other.takeLoadedPicture(drawn);
+        const std::uint64_t fromDrawn = other.generation();
+        QVERIFY(other.loadPicture(file));
+        QVERIFY(other.generation() != fromDrawn);
+    }
 };
 
 }  // namespace lumarel
