@@ -5,7 +5,8 @@ Starts its own Xvfb (1920x1080x24) on a free display, starts the program with no
 reachable, drives it with xdotool as a person would, and checks what the screen shows (screenshot
 pixels), the window titles and the files written. One line per step; a failing step leaves its
 screenshot in <build-dir>/e2e-shots/ and ends the journey. The last line is
-"e2e: N passed, M failed".
+"e2e: N passed, M failed". With E2E_KEEP_SHOTS=1 the screenshots are kept, among them two
+taken a second apart while the song plays (playing-1.png, playing-2.png).
 
 Usage: journey.py <build-dir>
 """
@@ -478,6 +479,9 @@ class Journey:
             colourful = sum(1 for p in samples if p != (0, 0, 0)) / len(samples)
             if differing(first, second, area) > 0.01 and colourful > 0.1:
                 moving = second
+                # Kept for a person to look at (E2E_KEEP_SHOTS=1): a second apart, while playing.
+                shutil.copy(first.png, os.path.join(self.shots_dir, "playing-1.png"))
+                shutil.copy(second.png, os.path.join(self.shots_dir, "playing-2.png"))
         check(moving, "the picture's colours change while the song plays (not all black)")
         check(differing(before, moving, area) > 0.1, "the picture is no longer black")
         lit = wait_for(lambda: self.note_boxes_lit(self.shot()), 5, 0.05)
@@ -649,6 +653,8 @@ class Journey:
             shutil.rmtree(self.work, ignore_errors=True)
         if self.failed:
             print(f"e2e: screenshots and the program's output are in {self.shots_dir}")
+        elif os.environ.get("E2E_KEEP_SHOTS") == "1":
+            print(f"e2e: screenshots kept in {self.shots_dir}")
         else:
             shutil.rmtree(self.shots_dir, ignore_errors=True)
         print(f"e2e: journey took {time.monotonic() - started:.0f} s")
