@@ -1,6 +1,6 @@
 // Reading a million-event file from disk through Midifile.
 #include "million_event_song.h"
-#include "player/midifile.h"
+#include "midi/midifile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

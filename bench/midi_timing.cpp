@@ -1,6 +1,6 @@
 // How late the output's playback thread sends messages against a steady clock.
-#include "player/midi_output.h"
-#include "player/recording_device.h"
+#include "midi/midi_output.h"
+#include "midi/recording_device.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <QString>
 #include <vector>
 
-#include "../tests/player/midi_builder.h"
+#include "support/midi_builder.h"
 
 namespace lumarel::bench {
 

@@ -19,13 +19,15 @@
 #include <thread>
 #include <vector>
 
+#include "animation/wait_source.h"
 #include "app/form1.h"
-#include "app/main_window_link.h"
-#include "platform/file_list.h"
+#include "bench_support.h"
+#include "midi/midi_events.h"
+#include "midi/midi_output.h"
+#include "midi/recording_device.h"
+#include "platform/message_wait.h"
+#include "platform/widgets/file_list.h"
 #include "player/form3.h"
-#include "player/midi_events.h"
-#include "player/midi_output.h"
-#include "player/recording_device.h"
 
 using namespace lumarel;
 using Clock = std::chrono::steady_clock;
@@ -49,35 +51,27 @@ QByteArray sixteenTrackSong()
     return out;
 }
 
-// Passes each step on to the main window and notes when the new palette was pushed.
-class TimingLink : public MainWindowLink {
+// The main window's picture as the player sees it: passes every step on and notes when each new
+// palette was pushed.
+class TimingPicture : public PaletteSurface {
 public:
-    TimingLink(Form1& main) : main_(main) {}
-    QWidget* mainWindow() override { return &main_; }
-    void cycleOnce() override
+    explicit TimingPicture(PaletteSurface& picture) : picture_(picture) {}
+    bool loadPicture(const QString& file, QString* error) override { return picture_.loadPicture(file, error); }
+    void realizePalette(const LogPalette& palette) override { picture_.realizePalette(palette); }
+    void animatePalette(int first, int count, const PaletteEntry* entries) override
     {
-        main_.cycleOnce();
+        picture_.animatePalette(first, count, entries);
         pushedAt.push_back(Clock::now());
         // Every note qualifies: the meters go back to 0 as if the decay timer had run.
-        if (player) {
-            for (LevelMeter* meter : player->Vindicator1)
-                meter->setLevel(0);
-        }
+        for (int tick = 0; player && tick < 9; ++tick)
+            player->timer1Tick();
     }
     Form3* player = nullptr;
     std::vector<Clock::time_point> pushedAt;
 
 private:
-    Form1& main_;
+    PaletteSurface& picture_;
 };
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
-}
 
 }  // namespace
 
@@ -104,28 +98,31 @@ int main(int argc, char** argv)
     }
 
     SharedState state;
-    Form1 main(state, folder.path());
+    MessageWait wait;
+    WaitSource source(wait);
+    bench::SilentDialogs dialogs;
+    Form1 main(state, folder.path(), wait, dialogs);
     // A window large enough to hold the 1920x1080 picture area.
     main.setGeometry(0, 0, 200 + 1920 + 10, 128 + 1080 + 30);
     main.show();
-    main.Picture1->setGeometry(200, 128, 1920, 1080);
-    main.Picture2->setGeometry(200, 128, 1920, 1080);
+    main.findChild<QWidget*>("Picture1")->setGeometry(200, 128, 1920, 1080);
+    main.findChild<QWidget*>("Picture2")->setGeometry(200, 128, 1920, 1080);
     // The picture is chosen in the picture list, as a user shows one before playing a song.
-    main.filListBmp->setPath(folder.path());
-    const QList<QListWidgetItem*> found = main.filListBmp->findItems("picture.bmp", Qt::MatchExactly);
+    auto* pictures = main.findChild<FileList*>("filListBmp");
+    pictures->setPath(folder.path());
+    const QList<QListWidgetItem*> found = pictures->findItems("picture.bmp", Qt::MatchExactly);
     if (found.isEmpty())
         return 1;
-    main.filListBmp->setCurrentItem(found.first());
+    pictures->setCurrentItem(found.first());
     if (!main.showImage())
         return 1;
 
-    TimingLink link(main);
+    TimingPicture link(main.pictureSurface());
     auto clock = std::make_shared<FakeClock>();
     auto log = std::make_shared<RecordingLog>();
-    Form3 player(state, link, std::make_unique<MIDIOutput>(std::make_unique<RecordingDeviceProvider>(log, clock), clock));
+    const PlayerContext context{state, main, link, wait, source, dialogs};
+    Form3 player(context, std::make_unique<MIDIOutput>(std::make_unique<RecordingDeviceProvider>(log, clock), clock));
     link.player = &player;
-    player.showInformation = [](const QString&) {};
-    player.showMessage = [](const QString&, const QString&) {};
     player.loadMidiFile(folder.filePath("song.mid"));
     player.show();
     QCoreApplication::processEvents();
@@ -172,6 +169,6 @@ int main(int argc, char** argv)
         }
     }
     std::printf("note_rate offered_per_s=%d handled_per_s=%.0f latency_ms p50=%.2f p99=%.2f\n", kRate,
-                double(handled) / elapsed, percentile(latencies, 0.50), percentile(latencies, 0.99));
+                double(handled) / elapsed, bench::percentile(latencies, 0.50), bench::percentile(latencies, 0.99));
     return 0;
 }

@@ -58,14 +58,16 @@ int main()
     for (const QSize display : {QSize(1920, 1080), QSize(3840, 2160)}) {
         const int runs = display.width() > 2000 ? 41 : 101;
 
-        QImage frame;
+        // A step: the rotation, the push, and the frame the screen shows for it.
+        QImage frame(display, QImage::Format_RGB32);
         lumarel::PaletteDisplay screen;
-        screen.setTarget(&frame);
-        screen.setPicture(picture, display);
+        screen.setDisplaySize(display);
+        screen.setPicture(std::make_shared<const lumarel::IndexedPicture>(picture));
         screen.realize(palette.entries);
         const double step = medianMicroseconds(runs, [&] {
             lumarel::Animate::rotateTowardLower(palette);
             screen.animate(0, 255, palette.entries.data());
+            screen.renderInto(frame.bits(), frame.bytesPerLine());
         });
 
         QImage indexed(picture.size, QImage::Format_Indexed8);

@@ -1,9 +1,9 @@
 // Queueing a million-event song into the output, as every Play does.
 #include "million_event_song.h"
-#include "player/midi_output.h"
-#include "player/midifile.h"
-#include "player/recording_device.h"
-#include "player/song_queue.h"
+#include "midi/midi_output.h"
+#include "midi/midifile.h"
+#include "midi/recording_device.h"
+#include "midi/song_queue.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,19 +1,18 @@
-// Soak: 100,000 palette-cycling steps on the main window's real picture surface (runs ended by an
-// Escape-like key every few thousand steps, a new Animate for each run, as the program makes
-// them) and a song played ten times through the output on a fake clock at full speed.
+// Soak: 100,000 palette-cycling steps on a real picture box's palette display (runs ended by an
+// Escape-like key every few thousand steps, a new engine for each run, as the program makes them) and a song played ten times through the output on a fake clock at full speed.
 // Prints: soak steps=100000 songs=10 rss_growth_kb=<end - after warm-up> leaks=<n/a|count>
 // Target: rss_growth_kb <= 1024 and no leak (leaks are counted when built with LeakSanitizer).
 
-#include "../tests/player/midi_builder.h"
-#include "animation/animate.h"
-#include "animation/picture_surface.h"
-#include "app/shared_state.h"
-#include "platform/picture_box.h"
-#include "player/midi_events.h"
-#include "player/midi_output.h"
-#include "player/midifile.h"
-#include "player/recording_device.h"
-#include "player/song_queue.h"
+#include "animation/cycling.h"
+#include "animation/display_surface.h"
+#include "bench_support.h"
+#include "midi/midi_events.h"
+#include "midi/midi_output.h"
+#include "midi/midifile.h"
+#include "midi/recording_device.h"
+#include "midi/song_queue.h"
+#include "platform/widgets/picture_box.h"
+#include "support/midi_builder.h"
 
 #include <QApplication>
 #include <QFile>
@@ -34,17 +33,6 @@ namespace {
 constexpr int kSteps = 100000;
 constexpr int kSongs = 10;
 constexpr int kStepsPerRun = 2500;  // an Escape-like key ends a run this often
-constexpr int kVkEscape = 0x1B;
-
-// Resident set size in KiB, from /proc/self/statm (pages).
-long rssKb()
-{
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 // Stands in for the window system during a run: key releases (a step each, no effect), now and
 // then an arrow or a keypad key, and every kStepsPerRun messages a key that ends the run.
@@ -56,11 +44,10 @@ public:
         WindowMessage m;
         if (taken % kStepsPerRun == 0) {
             m.kind = WindowMessage::Kind::KeyDown;
-            m.virtualKey = kVkEscape;
+            m.virtualKey = vk::kEscape;
             return m;
         }
-        static constexpr int commandKeys[] = {Animate::kVkRight, Animate::kVkSubtract, Animate::kVkLeft,
-                                              Animate::kVkAdd};
+        static constexpr int commandKeys[] = {vk::kRight, vk::kSubtract, vk::kLeft, vk::kAdd};
         if (taken % 97 == 0) {
             m.kind = WindowMessage::Kind::KeyDown;
             m.virtualKey = commandKeys[(taken / 97) % 4];
@@ -90,20 +77,6 @@ public:
     long long played = 0;
     int finished = 0;
 };
-
-// A 640x480 8-bit picture with all 256 indices in use.
-bool writePicture(const QString& path)
-{
-    QImage image(640, 480, QImage::Format_Indexed8);
-    QList<QRgb> table(256);
-    for (int i = 0; i < 256; ++i)
-        table[i] = qRgb(i, 255 - i, (i * 3) & 255);
-    image.setColorTable(table);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.scanLine(y)[x] = uchar((x + 2 * y) & 255);
-    return image.save(path, "BMP");
-}
 
 // A format-1 song: a tempo track and three tracks of 400 notes each (about 50 s at 120 bpm).
 QByteArray song()
@@ -152,23 +125,19 @@ struct Player {
     }
 };
 
-// What the main window's driver does for a run: new Animate instances until a run ends with the
-// stop flag set.
-long long cycle(SharedState& state, ScriptedMessages& messages, PaletteSurface& surface, const QString& file,
-                int wantedSteps)
+// What the main window's driver does: runs of fresh engines until a run ends with the stop flag set.
+long long cycle(CyclingControl& control, const GeneratedPalette& palette, ScriptedMessages& messages,
+                PaletteSurface& surface, const QString& file, int wantedSteps)
 {
     long long steps = 0;
     while (steps < wantedSteps) {
-        state.stopAnimation = kFalse;
-        state.cycleDelay = 0;
+        control.stopAnimation = false;
         do {
-            state.animator = std::make_shared<Animate>(state, messages);
-            state.animator->pict = &surface;
-            state.animator->File = file;
-            if (!state.animator->Show())
+            const CyclingResult run = runCycling(surface, messages, file, palette, control, CyclingStart::UntilStopped);
+            if (run.outcome != CyclingOutcome::Ran)
                 return -1;
-            steps += state.animator->stepsMade();
-        } while (state.stopAnimation == kFalse);
+            steps += run.steps;
+        } while (!control.stopAnimation);
     }
     return steps;
 }
@@ -187,22 +156,22 @@ int main(int argc, char** argv)
         const QString picturePath = dir.path() + QStringLiteral("/soak.bmp");
         const QString songPath = dir.path() + QStringLiteral("/soak.mid");
         QFile songFile(songPath);
-        if (!writePicture(picturePath) || !songFile.open(QIODevice::WriteOnly) || songFile.write(song()) < 0) {
+        if (!bench::writePicture(picturePath) || !songFile.open(QIODevice::WriteOnly) || songFile.write(song()) < 0) {
             std::fprintf(stderr, "soak: cannot write its picture and song in %s\n", qPrintable(dir.path()));
             return 1;
         }
         songFile.close();
 
-        SharedState state;
+        GeneratedPalette palette;
         for (std::size_t i = 1; i <= 256; ++i)
-            state.generatedPalette[i] = {std::int16_t(i - 1), std::int16_t(256 - i), std::int16_t((i * 5) & 255), 0};
-        PictureBox picture1;
-        PictureBox picture2;
-        picture1.resize(640, 480);
-        picture2.resize(640, 480);
-        picture2.show();  // shown, so every push repaints the box as on screen
+            palette[i] = {std::int16_t(i - 1), std::int16_t(256 - i), std::int16_t((i * 5) & 255), 0};
+        CyclingControl control;
+        PictureBox shown;
+        shown.resize(640, 480);
+        shown.show();  // shown, so every push repaints the box as on screen
         QCoreApplication::processEvents();
-        PictureSurface surface(picture1, picture2);
+        PictureFiles files;
+        DisplaySurface surface(files, shown.display());
         ScriptedMessages messages;
 
         Player player;
@@ -214,14 +183,14 @@ int main(int argc, char** argv)
         }
 
         // Warm-up: one song and a few runs, so caches and pools have their working size.
-        if (!player.playOnce() || cycle(state, messages, surface, picturePath, 2 * kStepsPerRun) < 0) {
+        if (!player.playOnce() || cycle(control, palette, messages, surface, picturePath, 2 * kStepsPerRun) < 0) {
             std::fprintf(stderr, "soak: the warm-up failed\n");
             return 1;
         }
-        const long before = rssKb();
+        const long before = bench::rssKb();
 
         for (int round = 0; round < kSongs; ++round) {
-            const long long made = cycle(state, messages, surface, picturePath, kSteps / kSongs);
+            const long long made = cycle(control, palette, messages, surface, picturePath, kSteps / kSongs);
             if (made < 0 || !player.playOnce()) {
                 std::fprintf(stderr, "soak: round %d failed\n", round + 1);
                 return 1;
@@ -229,8 +198,7 @@ int main(int argc, char** argv)
             steps += made;
             ++songs;
         }
-        growth = rssKb() - before;
-        state.animator.reset();
+        growth = bench::rssKb() - before;
     }
     if (__lsan_do_recoverable_leak_check)
         leaks = __lsan_do_recoverable_leak_check();

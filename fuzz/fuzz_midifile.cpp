@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the MIDI reader and walks every event as the player does.
-#include "player/midifile.h"
+#include "midi/midifile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,12 @@
 #include "about/about_text.h"
 
+#include "model/version.h"
+
 namespace lumarel {
 
 ProgramVersion programVersion()
 {
-    return {LUMAREL_VERSION_MAJOR, LUMAREL_VERSION_MINOR, LUMAREL_VERSION_PATCH};
+    return {version::kMajor, version::kMinor, version::kPatch};
 }
 
 QString aboutCaption(const QString& title) { return QStringLiteral("About ") + title; }

@@ -14,7 +14,7 @@
 
 #include "about/about_text.h"
 #include "about/link_label.h"
-#include "about/sys_info_locator.h"
+#include "platform/sys_info_locator.h"
 #include "about/web_links.h"
 
 namespace lumarel {
@@ -32,8 +32,6 @@ QLabel* makeLabel(QWidget* parent, const char* name)
 }
 
 }  // namespace
-
-QPointer<frmAbout> frmAbout::instance_;
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent), registry_(std::make_unique<NoRegistryReader>())
 {
@@ -116,18 +114,6 @@ void frmAbout::Form_Load()
     if (!logo.isNull())
         imgLogo->setPixmap(logo.scaled(kLogoSide, kLogoSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
-
-frmAbout* frmAbout::showInstance(QWidget* parent)
-{
-    if (!instance_)
-        instance_ = new frmAbout(parent);
-    instance_->show();
-    instance_->raise();
-    instance_->activateWindow();
-    return instance_;
-}
-
-frmAbout* frmAbout::instance() { return instance_; }
 
 void frmAbout::StartSysInfo()
 {

@@ -2,13 +2,13 @@
 // The about window: the program's title and version, a line inviting comments and error reports,
 // the project's web links, and a button that starts the desktop's system-information viewer.
 // Not modal; OK closes and destroys it, so the next opening builds it (and its texts) afresh.
+// The program keeps at most one open.
 
 #include <QDialog>
-#include <QPointer>
 #include <memory>
 
-#include "about/registry_reader.h"
-#include "about/web_link.h"
+#include "platform/registry_reader.h"
+#include "platform/web_link.h"
 
 class QLabel;
 class QPushButton;
@@ -21,12 +21,6 @@ class frmAbout : public QDialog {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget* parent = nullptr);
-
-    // Shows the about window and brings it forward, creating it first when it is not open.
-    // The window belongs to parent (the main window) and is destroyed with it.
-    static frmAbout* showInstance(QWidget* parent);
-    // The open about window, or nullptr.
-    static frmAbout* instance();
 
     // Starts the system-information viewer, or tells the user that none is available.
     void StartSysInfo();
@@ -49,8 +43,6 @@ private:
 
     std::unique_ptr<RegistryReader> registry_;
     WebOpener webOpener_;
-
-    static QPointer<frmAbout> instance_;
 };
 
 }  // namespace lumarel

@@ -1,10 +1,6 @@
 #include "animation/animate.h"
 
-#include "app/shared_state.h"
-
 namespace lumarel {
-
-Animate::Animate(SharedState& state, MessageSource& messages) : state_(state), messages_(messages) {}
 
 void Animate::rotateTowardLower(LogPalette& palette)
 {
@@ -26,20 +22,16 @@ void Animate::rotateTowardHigher(LogPalette& palette)
     palette.count = 256;
 }
 
-bool Animate::Show(QString* error)
+bool Animate::Show(const QString& file, const GeneratedPalette& palette, CyclingControl& control, QString* error)
 {
     steps_ = 0;
     pushes_ = 0;
-    QString loadError;
-    if (!pict || !pict->loadPicture(File, &loadError)) {
-        if (error)
-            *error = pict ? loadError : QStringLiteral("no picture to animate");
+    if (!pict_.loadPicture(file, error))
         return false;
-    }
 
     paletteBuffer_ = LogPalette{};
     for (std::size_t i = 0; i < 256; ++i) {
-        const KeyColor& colour = state_.generatedPalette[i + 1];
+        const KeyColor& colour = palette[i + 1];
         paletteBuffer_.entries[i] = {std::uint8_t(colour.red), std::uint8_t(colour.green), std::uint8_t(colour.blue),
                                      kPcReserved};
     }
@@ -48,51 +40,49 @@ bool Animate::Show(QString* error)
     bool finished = false;
     bool paletteCreated = false;
     while (!finished) {
-        if (state_.stopAnimation != kFalse)
+        if (control.stopAnimation)
             finished = true;
         if (towardLower)
             rotateTowardLower(paletteBuffer_);
         else
             rotateTowardHigher(paletteBuffer_);
         if (!paletteCreated) {
-            pict->realizePalette(paletteBuffer_);
+            pict_.realizePalette(paletteBuffer_);
             paletteCreated = true;
         }
         // The repetition is the run's only speed control; entry 255 is never pushed, so it keeps
         // the colour it had when the palette was realised.
-        for (int push = 0; push <= state_.cycleDelay; ++push) {
-            pict->animatePalette(0, 255, paletteBuffer_.entries.data());
+        for (int push = 0; push <= control.cycleDelay; ++push) {
+            pict_.animatePalette(0, 255, paletteBuffer_.entries.data());
             ++pushes_;
         }
         ++steps_;
 
-        message = messages_.get();
-        if (message.failed || message.kind != WindowMessage::Kind::KeyDown)
+        message_ = messages_.get();
+        if (message_.failed || message_.kind != WindowMessage::Kind::KeyDown)
             continue;
-        switch (message.virtualKey) {
-        case kVkSubtract:
-            if (state_.cycleDelay <= kMaxCycleDelay - 5)
-                state_.cycleDelay = std::int16_t(state_.cycleDelay + 5);
+        switch (message_.virtualKey) {
+        case vk::kSubtract:
+            if (control.cycleDelay <= kMaxCycleDelay - 5)
+                control.cycleDelay = std::int16_t(control.cycleDelay + 5);
             break;
-        case kVkAdd:
-            if (state_.cycleDelay > 0)
-                state_.cycleDelay = std::int16_t(state_.cycleDelay - 5);
+        case vk::kAdd:
+            if (control.cycleDelay > 0)
+                control.cycleDelay = std::int16_t(control.cycleDelay - 5);
             break;
-        case kVkLeft:
+        case vk::kLeft:
             towardLower = true;
             break;
-        case kVkRight:
+        case vk::kRight:
             towardLower = false;
             break;
         default:
             finished = true;
-            state_.stopAnimation = kTrue;
+            control.stopAnimation = true;
             break;
         }
     }
     return true;
 }
-
-bool Animate::Show2(QString* error) { return Show(error); }
 
 }  // namespace lumarel

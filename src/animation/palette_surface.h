@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "maps/palette_types.h"
+#include "model/palette_types.h"
 
 namespace lumarel {
 

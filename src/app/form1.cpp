@@ -1,22 +1,24 @@
 #include "app/form1.h"
 
-#include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QScreen>
-#include <QStyleOptionTabWidgetFrame>
-#include <QStylePainter>
 
-#include "animation/picture_surface.h"
 #include "app/form2.h"
 #include "app/layout.h"
 #include "app/paths.h"
-#include "maps/map_file.h"
-#include "maps/palette_strip.h"
+#include "app/tab_control.h"
 #include "platform/file_listing.h"
-#include "platform/wrap_button.h"
+#include "platform/widgets/dialogs.h"
+#include "platform/widgets/drive_list.h"
+#include "platform/widgets/file_list.h"
+#include "platform/widgets/folder_list.h"
+#include "platform/widgets/picture_box.h"
+#include "platform/widgets/wrap_button.h"
 
 namespace lumarel {
 
@@ -27,53 +29,18 @@ QRect toRect(const RectF& r)
     return QRect(qRound(r.left), qRound(r.top), qRound(r.width), qRound(r.height));
 }
 
-// Twips of the tab's children (15 per pixel at 96 DPI) to the pixels of this screen.
+// Twips to the pixels of this screen.
 int px(double twips, double tpp) { return qRound(twips / tpp); }
 
 }  // namespace
 
-TabControl::TabControl(QWidget* parent) : QWidget(parent), bar(new QTabBar(this))
+Form1::Form1(SharedState& state, const QString& programFolder, MessageWait& messages, Dialogs& dialogs,
+             QWidget* parent)
+    : QWidget(parent), state_(state), programFolder_(QDir::cleanPath(programFolder)), dialogs_(dialogs),
+      messages_(messages)
 {
-    for (QWidget*& page : pages_) {
-        page = new QWidget(this);
-        page->hide();
-    }
-    connect(bar, &QTabBar::currentChanged, this, [this](int index) {
-        for (int i = 0; i < 2; ++i)
-            pages_[i]->setVisible(i == index);
-        bar->raise();
-    });
-}
-
-void TabControl::paintEvent(QPaintEvent*)
-{
-    // The tab pane's frame, under the tab bar.
-    QStylePainter painter(this);
-    QStyleOptionTabWidgetFrame option;
-    option.initFrom(this);
-    option.rect = rect().adjusted(0, bar->height() - 1, 0, 0);
-    option.tabBarSize = bar->size();
-    option.shape = QTabBar::RoundedNorth;
-    painter.drawPrimitive(QStyle::PE_FrameTabWidget, option);
-}
-
-void TabControl::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    bar->setGeometry(0, 0, width(), bar->sizeHint().height());
-    for (QWidget* page : pages_)
-        page->setGeometry(0, 0, width(), height());
-    bar->raise();
-}
-
-Form1::Form1(SharedState& state, const QString& programFolder, QWidget* parent)
-    : QWidget(parent), state_(state), programFolder_(QDir::cleanPath(programFolder))
-{
-    showMessage = [this](const QString& text) {
-        QMessageBox::warning(this, QStringLiteral("Lumarel"), text);
-    };
-    quitImmediately = [] { QCoreApplication::exit(0); };
     createControls();
+    surface_ = std::make_unique<DisplaySurface>(pictureFiles_, Picture2->display());
     load();
 }
 
@@ -86,6 +53,7 @@ void Form1::createControls()
     setFocusPolicy(Qt::ClickFocus);
 
     Frame1 = new QGroupBox(QStringLiteral("Action Table"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
     auto button = [this](const char* name, const QString& caption) {
         auto* b = new WrapButton(caption, Frame1);
         b->setObjectName(QLatin1String(name));
@@ -101,35 +69,51 @@ void Form1::createControls()
     Command8 = button("Command8", QStringLiteral("&Plug - In"));
     Command8->setEnabled(false);
 
-    SSTab1 = new TabControl(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->bar->addTab(QStringLiteral("Bmp Files"));
-    SSTab1->bar->addTab(QStringLiteral("Map Files"));
-    drvListBmp = new DriveList(SSTab1->page(0));
-    dirListBmp = new FolderList(SSTab1->page(0));
-    filListBmp = new FileList(SSTab1->page(0));
-    drvListMap = new DriveList(SSTab1->page(1));
-    dirListMap = new FolderList(SSTab1->page(1));
-    filListMap = new FileList(SSTab1->page(1));
-    filListMap->setToolTip(QStringLiteral("Click to load a map file"));
-    drvListBmp->setObjectName(QStringLiteral("drvListBmp"));
-    dirListBmp->setObjectName(QStringLiteral("dirListBmp"));
-    filListBmp->setObjectName(QStringLiteral("filListBmp"));
-    drvListMap->setObjectName(QStringLiteral("drvListMap"));
-    dirListMap->setObjectName(QStringLiteral("dirListMap"));
-    filListMap->setObjectName(QStringLiteral("filListMap"));
-    SSTab1->page(0)->show();
+    createBrowsers();
 
-    Picture1 = new PictureBox(this);
-    Picture2 = new PictureBox(this);
-    Picture3 = new PictureBox(this);
-    Picture4 = new PictureBox(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture3->setObjectName(QStringLiteral("Picture3"));
-    Picture4->setObjectName(QStringLiteral("Picture4"));
+    auto box = [this](const char* name) {
+        auto* b = new PictureBox(this);
+        b->setObjectName(QLatin1String(name));
+        return b;
+    };
+    Picture1 = box("Picture1");
+    Picture2 = box("Picture2");
+    Picture3 = box("Picture3");
+    Picture4 = box("Picture4");
     Picture1->hide();
     Picture4->hide();
+
+    connect(Command1, &QPushButton::clicked, this, [this] { command1Click(); });
+    connect(Command2, &QPushButton::clicked, this, &Form1::helpRequested);
+    connect(Command3, &QPushButton::clicked, this, [this] { saveBitmap(); });
+    connect(Command4, &QPushButton::clicked, this, &Form1::aboutRequested);
+    connect(Command5, &QPushButton::clicked, this, &Form1::playerRequested);
+    connect(Command6, &QPushButton::clicked, this, [this] { close(); });
+    connect(Command7, &QPushButton::clicked, this, [this] { copyPicture(); });
+
+    // The window's keys do the same whatever control has the focus.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+void Form1::createBrowsers()
+{
+    SSTab1 = new TabControl(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->bar()->addTab(QStringLiteral("Bmp Files"));
+    SSTab1->bar()->addTab(QStringLiteral("Map Files"));
+    auto named = [](auto* widget, const char* name) {
+        widget->setObjectName(QLatin1String(name));
+        return widget;
+    };
+    drvListBmp = named(new DriveList(SSTab1->page(0)), "drvListBmp");
+    dirListBmp = named(new FolderList(SSTab1->page(0)), "dirListBmp");
+    filListBmp = named(new FileList(SSTab1->page(0)), "filListBmp");
+    drvListMap = named(new DriveList(SSTab1->page(1)), "drvListMap");
+    dirListMap = named(new FolderList(SSTab1->page(1)), "dirListMap");
+    filListMap = named(new FileList(SSTab1->page(1)), "filListMap");
+    filListMap->setToolTip(QStringLiteral("Click to load a map file"));
+    SSTab1->page(0)->show();
 
     connectBrowser(drvListBmp, dirListBmp, filListBmp);
     connectBrowser(drvListMap, dirListMap, filListMap);
@@ -138,23 +122,6 @@ void Form1::createControls()
         if (readMapFile())
             applyMapToDisplay();
     });
-
-    connect(Command1, &QPushButton::clicked, this, [this] { command1Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] {
-        if (showHelpContents)
-            showHelpContents();
-    });
-    connect(Command3, &QPushButton::clicked, this, [this] { saveBitmap(); });
-    connect(Command4, &QPushButton::clicked, this, [this] {
-        if (openAbout)
-            openAbout();
-    });
-    connect(Command5, &QPushButton::clicked, this, [this] {
-        if (openPlayer)
-            openPlayer();
-    });
-    connect(Command6, &QPushButton::clicked, this, [this] { close(); });
-    connect(Command7, &QPushButton::clicked, this, [this] { copyPicture(); });
 }
 
 void Form1::connectBrowser(DriveList* drives, FolderList* folders, FileList* files)
@@ -181,14 +148,13 @@ void Form1::enterHighlighted(FolderList* folders)
     if (!folders->setPath(target, &why)) {
         // Keep the previous folder: show it highlighted again, and say why.
         folders->setPath(folders->path());
-        showMessage(why);
+        dialogs_.message(this, QStringLiteral("Lumarel"), why);
     }
 }
 
 void Form1::load()
 {
     // 1. The help file, owned by this window.
-    state_.helpOwnerWindow = std::uint32_t(winId());
     state_.helpFile = helpFilePath(programFolder_);
     // 2. The program's folder becomes the current one.
     QDir::setCurrent(programFolder_);
@@ -204,7 +170,7 @@ void Form1::load()
     dirListMap->setPath(programFolder_);
     // 14 to 16. The logo until an image is chosen; a missing logo leaves the area empty.
     state_.imagePath = logoPath(programFolder_);
-    Picture1->loadPicture(state_.imagePath);
+    Picture1->setPicture(pictureFiles_.load(state_.imagePath).picture);
     refreshDisplay();
 }
 
@@ -218,25 +184,25 @@ void Form1::applyLayout()
     metrics.screenHeightTwips = screen->geometry().height() * metrics.tppY;
     metrics.workAreaHeightTwips = screen->availableGeometry().height() * metrics.tppY;
     const MainLayout layout = computeMainLayout(metrics);
-
-    const QRect work = screen->availableGeometry();
-    setGeometry(work.left(), work.top(), work.width(), int(layout.windowHeightTwips / metrics.tppY));
-
-    Frame1->setGeometry(toRect(design::frame1));
-    const int lefts1[] = {16, 80, 144};
-    QPushButton* row1[] = {Command3, Command1, Command7};
-    for (int i = 0; i < 3; ++i)
-        row1[i]->setGeometry(lefts1[i], 24, 65, 65);
-    const int lefts2[] = {216, 280, 344, 408, 472};
-    QPushButton* row2[] = {Command2, Command4, Command6, Command8, Command5};
-    for (int i = 0; i < 5; ++i)
-        row2[i]->setGeometry(lefts2[i], 32, row2[i] == Command8 ? 57 : 65, 65);
-
-    RectF tab = design::tab;
-    tab.height = layout.tabHeightPx;
-    SSTab1->setGeometry(toRect(tab));
     const double tx = metrics.tppX;
     const double ty = metrics.tppY;
+
+    const QRect work = screen->availableGeometry();
+    setGeometry(work.left(), work.top(), work.width(), int(layout.windowHeightTwips / ty));
+
+    Frame1->setGeometry(toRect(layout.frame1));
+    QPushButton* row1[] = {Command3, Command1, Command7};
+    for (int i = 0; i < 3; ++i)
+        row1[i]->setGeometry(px(design::firstRowLefts[i], tx), px(design::firstRowTop, ty), px(design::buttonSide, tx),
+                             px(design::buttonSide, ty));
+    QPushButton* row2[] = {Command2, Command4, Command6, Command8, Command5};
+    for (int i = 0; i < 5; ++i) {
+        const double width = row2[i] == Command8 ? design::command8Width : design::buttonSide;
+        row2[i]->setGeometry(px(design::secondRowLefts[i], tx), px(design::secondRowTop, ty), px(width, tx),
+                             px(design::buttonSide, ty));
+    }
+
+    SSTab1->setGeometry(toRect(layout.tab));
     for (auto [drives, folders, files, driveTop] :
          {std::tuple{drvListBmp, dirListBmp, filListBmp, 600}, std::tuple{drvListMap, dirListMap, filListMap, 580}}) {
         drives->setGeometry(px(240, tx), px(driveTop, ty), px(2175, tx), px(315, ty));
@@ -247,12 +213,7 @@ void Form1::applyLayout()
     Picture1->setGeometry(toRect(layout.picture1));
     Picture2->setGeometry(toRect(layout.picture2));
     Picture3->setGeometry(toRect(layout.picture3));
-    Picture4->setGeometry(toRect(design::picture4));
-}
-
-void Form1::refreshDisplay()
-{
-    Picture2->stretchFrom(*Picture1);
+    Picture4->setGeometry(toRect(layout.picture4));
 }
 
 Form2& Form1::form2()
@@ -262,73 +223,52 @@ Form2& Form1::form2()
     return *form2_;
 }
 
-bool Form1::showImage()
-{
-    const QString name = filListBmp->fileName();
-    if (name.isEmpty())
-        return false;
-    const QString path = joinFolderPath(filListBmp->path(), name);
-    // Load first: a picture that cannot be read leaves the previous one and its state in place.
-    QString error;
-    PictureBox loaded;
-    if (!loaded.loadPicture(path, &error)) {
-        showMessage(QStringLiteral("Cannot show the picture \"%1\": %2").arg(name, error));
-        return false;
-    }
-    state_.imagePath = path;
-    lastUnloadable_.clear();
-    Picture1->takeLoadedPicture(loaded);
-    refreshDisplay();
-    Picture4->resize(Picture1->size());
-    Picture4->stretchFrom(*Picture1);
-    form2().Picture1->setIndexedPicture(loaded.indexedPicture());
-    Command7->setEnabled(true);
-    Command3->setEnabled(true);
-    return true;
-}
-
-bool Form1::readMapFile()
-{
-    const QString name = filListMap->fileName();
-    if (name.isEmpty())
-        return false;
-    state_.mapPath = joinFolderPath(filListMap->path(), name);
-    const MapReadResult result = lumarel::readMapFile(state_.mapPath, state_.mapPalette);
-    if (!result.ok) {
-        showMessage(result.error);
-        return false;
-    }
-    return true;
-}
-
 void Form1::closeEvent(QCloseEvent* event)
 {
     if (!unloading_) {
         unloading_ = true;
-        if (closeHelp)
-            closeHelp();
+        emit unloading();
     }
     event->accept();
     // Unloading the main window ends the program with every window.
     QCoreApplication::quit();
 }
 
+bool Form1::handleWindowKey(int key, bool autoRepeat)
+{
+    if (key == Qt::Key_Space) {
+        if (!autoRepeat)
+            command1Click();
+        return true;
+    }
+    if (key == Qt::Key_Q || key == Qt::Key_Escape) {
+        emit quitRequested();
+        return true;
+    }
+    return false;
+}
+
 void Form1::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
-        command1Click();
-        return;
+    if (!handleWindowKey(event->key(), event->isAutoRepeat()))
+        QWidget::keyPressEvent(event);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    // Keys typed in a list or on a button reach the window's key rules first: Space animates,
+    // Q and Escape end the program, whatever has the focus.
+    if (event->type() == QEvent::KeyPress && watched != this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (handleWindowKey(key->key(), key->isAutoRepeat()))
+            return true;
     }
-    if (event->key() == Qt::Key_Q || event->key() == Qt::Key_Escape) {
-        quitImmediately();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::mousePressEvent(QMouseEvent* event)
 {
-    state_.stopAnimation = kTrue;
+    state_.cycling.stopAnimation = true;
     QWidget::mousePressEvent(event);
 }
 

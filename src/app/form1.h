@@ -2,73 +2,35 @@
 // The main window: the two file browsers, the picture areas, the map strip and the command buttons.
 // It holds controls and calls window-free code; the program's shared state is handed to it.
 
-#include <QGroupBox>
-#include <QPushButton>
-#include <QTabBar>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
-#include "app/main_window_link.h"
-#include "app/shared_state.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
-#include "platform/picture_box.h"
+#include "animation/display_surface.h"
+#include "animation/wait_source.h"
+#include "model/shared_state.h"
+#include "platform/picture_files.h"
+
+class QGroupBox;
+class QPushButton;
 
 namespace lumarel {
 
+class Dialogs;
+class DriveList;
+class FileList;
+class FolderList;
 class Form2;
 class MessageWait;
-class PictureSurface;
+class PictureBox;
+class TabControl;
 
-// The tab control of the two browsers: a tab bar over two pages; the pages' children are placed
-// in the control's own coordinates, as the designed layout gives them.
-class TabControl : public QWidget {
-    Q_OBJECT
-public:
-    explicit TabControl(QWidget* parent = nullptr);
-    QTabBar* bar;
-    QWidget* page(int i) { return pages_[i]; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    QWidget* pages_[2];
-};
-
-class Form1 : public QWidget, public MainWindowLink {
+class Form1 : public QWidget {
     Q_OBJECT
 public:
     // programFolder: where the help, the logo and the samples are; the program's own folder.
-    Form1(SharedState& state, const QString& programFolder, QWidget* parent = nullptr);
+    Form1(SharedState& state, const QString& programFolder, MessageWait& messages, Dialogs& dialogs,
+          QWidget* parent = nullptr);
     ~Form1() override;
-
-    // Controls, named as the rest of the program knows them.
-    TabControl* SSTab1;
-    DriveList* drvListBmp;
-    FolderList* dirListBmp;
-    FileList* filListBmp;
-    DriveList* drvListMap;
-    FolderList* dirListMap;
-    FileList* filListMap;
-    PictureBox* Picture1;  // hidden: the chosen image at its own size
-    PictureBox* Picture2;  // the visible display
-    PictureBox* Picture3;  // the map strip
-    PictureBox* Picture4;  // hidden: a copy at Picture1's size, for copy and save
-    QGroupBox* Frame1;
-    QPushButton* Command1;  // "&Animate Palette"
-    QPushButton* Command2;  // "&Help"
-    QPushButton* Command3;  // "&Save Bmp"
-    QPushButton* Command4;  // "&About"
-    QPushButton* Command5;  // "&Midi File Player"
-    QPushButton* Command6;  // "&Quit"
-    QPushButton* Command7;  // "&Copy"
-    QPushButton* Command8;  // "&Plug - In", never enabled
-
-    Form2& form2();  // created hidden on first use
 
     // The handlers and shared operations of the main window.
     bool showImage();
@@ -78,44 +40,72 @@ public:
     void command1Click();
     void copyPicture();
     void saveBitmap();
-    // The picture engine's surface: Picture1 holds the image, Picture2 shows it.
-    PictureSurface& paletteSurface();
 
-    // What the player reaches of this window.
-    QWidget* mainWindow() override { return this; }
-    void cycleOnce() override;
+    // The main picture as a cycling run's surface: files load through the window's picture cache
+    // and show on the visible display (Picture2).
+    PaletteSurface& pictureSurface() { return *surface_; }
+    Form2& form2();  // created hidden on first use
 
-    // Seams for what leaves the window: tests replace them.
-    std::function<void(const QString& text)> showMessage;          // a warning to the user
-    std::function<QString()> askSaveFileName;                        // empty on cancel
-    std::function<void()> quitImmediately;                           // Q and Escape
-    std::function<void()> openAbout;                                 // "&About"
-    std::function<void()> openPlayer;                                // "&Midi File Player"
-    std::function<void()> showHelpContents;                          // "&Help"
-    std::function<void()> closeHelp;                                 // on unload
+signals:
+    void helpRequested();
+    void aboutRequested();
+    void playerRequested();
+    // Q or Escape outside a run: the program ends at once, without the unload handling.
+    void quitRequested();
+    // The window unloads ("&Quit" or closing it): the help viewer closes, then the program ends.
+    void unloading();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
+    void createBrowsers();
     void load();
     void applyLayout();
     void connectBrowser(DriveList* drives, FolderList* folders, FileList* files);
     void enterHighlighted(FolderList* folders);
-    // Shows Picture1's picture stretched in Picture2, as the display's persistent picture.
+    // Shows Picture1's picture stretched in Picture2 in its own colours, as its persistent picture.
     void refreshDisplay();
-    bool runAnimator(QString* error);
+    void highlightShownPicture();
     void reportUnloadable(const QString& error);
+    bool handleWindowKey(int key, bool autoRepeat);
 
     SharedState& state_;
     QString programFolder_;
+    Dialogs& dialogs_;
+    WaitSource messages_;
+    PictureFiles pictureFiles_;
     std::unique_ptr<Form2> form2_;
-    std::unique_ptr<PictureSurface> surface_;
     bool unloading_ = false;
     QString lastUnloadable_;  // the picture last reported as unloadable
+
+    // Controls.
+    TabControl* SSTab1 = nullptr;
+    DriveList* drvListBmp = nullptr;
+    FolderList* dirListBmp = nullptr;
+    FileList* filListBmp = nullptr;
+    DriveList* drvListMap = nullptr;
+    FolderList* dirListMap = nullptr;
+    FileList* filListMap = nullptr;
+    PictureBox* Picture1 = nullptr;  // hidden: the chosen image at its own size
+    PictureBox* Picture2 = nullptr;  // the visible display
+    PictureBox* Picture3 = nullptr;  // the map strip
+    PictureBox* Picture4 = nullptr;  // hidden: a copy at Picture1's size, for copy and save
+    QGroupBox* Frame1 = nullptr;
+    QPushButton* Command1 = nullptr;  // "&Animate Palette"
+    QPushButton* Command2 = nullptr;  // "&Help"
+    QPushButton* Command3 = nullptr;  // "&Save Bmp"
+    QPushButton* Command4 = nullptr;  // "&About"
+    QPushButton* Command5 = nullptr;  // "&Midi File Player"
+    QPushButton* Command6 = nullptr;  // "&Quit"
+    QPushButton* Command7 = nullptr;  // "&Copy"
+    QPushButton* Command8 = nullptr;  // "&Plug - In", never enabled
+
+    std::unique_ptr<DisplaySurface> surface_;  // over Picture2's display
 };
 
 }  // namespace lumarel

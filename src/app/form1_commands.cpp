@@ -1,12 +1,14 @@
 // The main window's copy and save commands.
 #include <QClipboard>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageWriter>
 
 #include "app/form1.h"
 #include "app/form2.h"
+#include "platform/widgets/dialogs.h"
+#include "platform/widgets/file_list.h"
+#include "platform/widgets/picture_box.h"
 
 namespace lumarel {
 
@@ -14,37 +16,33 @@ void Form1::copyPicture()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setImage(Picture4->picture());
+    clipboard->setImage(Picture4->image());
 }
 
 void Form1::saveBitmap()
 {
     copyPicture();
 
-    const QString fileName = askSaveFileName ? askSaveFileName() : [this] {
-        QFileDialog dialog(this, QString(), QDir::currentPath());
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilters({QStringLiteral("Files Bmp (*.BMP)"), QStringLiteral("Tutti i files (*.*)")});
-        dialog.selectNameFilter(QStringLiteral("Files Bmp (*.BMP)"));
-        dialog.setDefaultSuffix(QStringLiteral("bmp"));
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-                   ? dialog.selectedFiles().constFirst()
-                   : QString();
-    }();
+    FileDialogSettings settings;
+    settings.filters = {QStringLiteral("Files Bmp (*.BMP)"), QStringLiteral("Tutti i files (*.*)")};
+    settings.defaultSuffix = QStringLiteral("bmp");
+    settings.folder = filListBmp->path();  // the folder being browsed
+    const QString fileName = dialogs_.saveFileName(this, settings);
     if (fileName.isEmpty())
         return;  // cancelled: nothing more, silently
 
     // The picture goes through the clipboard and the hidden window as a plain bitmap.
     QImage bitmap = QGuiApplication::clipboard()->image();
     if (bitmap.isNull())
-        bitmap = Picture4->picture();
+        bitmap = Picture4->image();
     bitmap = bitmap.convertToFormat(QImage::Format_RGB32);
-    form2().Picture1->setPicture(bitmap);
+    form2().picture()->setImage(bitmap);
 
     QImageWriter writer(fileName, "BMP");
     if (bitmap.isNull() || !writer.write(bitmap)) {
         const QString why = bitmap.isNull() ? QStringLiteral("there is no picture to save") : writer.errorString();
-        showMessage(QStringLiteral("Cannot save \"%1\": %2").arg(QFileInfo(fileName).fileName(), why));
+        dialogs_.message(this, QStringLiteral("Lumarel"),
+                         QStringLiteral("Cannot save \"%1\": %2").arg(QFileInfo(fileName).fileName(), why));
         return;
     }
     setWindowTitle(QStringLiteral("Lumarel - ") + fileName);

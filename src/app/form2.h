@@ -4,14 +4,17 @@
 
 #include <QWidget>
 
-#include "platform/picture_box.h"
-
 namespace lumarel {
+
+class PictureBox;
 
 class Form2 : public QWidget {
     Q_OBJECT
 public:
     explicit Form2(QWidget* parent = nullptr);
+    PictureBox* picture() const { return Picture1; }
+
+private:
     PictureBox* Picture1;
 };
 

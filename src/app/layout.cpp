@@ -13,6 +13,11 @@ double extraListHeightTwips(double screenHeightPx)
     return 0;  // 480 and every height not in the table
 }
 
+RectF toPixels(const RectF& twips, double tppX, double tppY)
+{
+    return {twips.left / tppX, twips.top / tppY, twips.width / tppX, twips.height / tppY};
+}
+
 MainLayout computeMainLayout(const ScreenMetrics& screen)
 {
     MainLayout out;
@@ -21,14 +26,16 @@ MainLayout computeMainLayout(const ScreenMetrics& screen)
     out.workAreaHeightPx = screen.workAreaHeightTwips / screen.tppY;
     out.windowHeightTwips = screen.workAreaHeightTwips;
 
-    out.picture1 = design::picture1;
+    out.frame1 = toPixels(design::frame1, screen.tppX, screen.tppY);
+    out.tab = toPixels(design::tab, screen.tppX, screen.tppY);
+    out.picture1 = toPixels(design::picture1, screen.tppX, screen.tppY);
+    out.picture3 = toPixels(design::picture3, screen.tppX, screen.tppY);
+    out.picture4 = toPixels(design::picture4, screen.tppX, screen.tppY);
+
     out.picture1.width = out.screenWidthPx - out.picture1.left - 10;
     out.picture1.height = out.workAreaHeightPx - out.picture1.top - 30;
-
-    out.picture3 = design::picture3;
     out.picture3.width = out.screenWidthPx - out.picture3.left - 10;
-
-    out.tabHeightPx = out.picture1.height;
+    out.tab.height = out.picture1.height;
 
     out.extraListHeightTwips = extraListHeightTwips(out.screenHeightPx);
     out.fileListHeightTwips = design::fileListHeightTwips + out.extraListHeightTwips;

@@ -2,12 +2,13 @@
 #include <QGuiApplication>
 
 #include "app/program.h"
+#include "model/version.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumarel"));
-    QApplication::setApplicationVersion(QStringLiteral("2.1.0"));
+    QApplication::setApplicationVersion(QString::fromLatin1(lumarel::version::kText));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.lumarel.Lumarel"));
 
     lumarel::Program program(QCoreApplication::applicationDirPath());

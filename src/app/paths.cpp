@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "model/text.h"
+
 namespace lumarel {
 
 namespace {
@@ -17,7 +19,7 @@ QString joinFolderPath(const QString& folder, const QString& name)
 
 QString helpFilePath(const QString& programFolder)
 {
-    const QString trimmed = programFolder.trimmed();
+    const QString trimmed = trimmedBlanks(programFolder);
     if (trimmed.endsWith(kSep))
         return programFolder + QStringLiteral("Lmr.HLP");
     return programFolder + kSep + QStringLiteral("Lmr.HLP");

@@ -1,36 +1,57 @@
 #pragma once
-// The running program: its shared state and its windows, created on first use and wired together.
+// The running program: its shared state, the message wait its cycling runs share, and its windows,
+// created on first use and wired together.
 
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
 
-#include "app/shared_state.h"
+#include "model/shared_state.h"
+#include "animation/wait_source.h"
+#include "platform/message_wait.h"
 
 namespace lumarel {
 
+class Dialogs;
 class Form1;
 class Form3;
+class HelpViewer;
 class MIDIOutput;
+class frmAbout;
 
 class Program {
 public:
-    explicit Program(const QString& programFolder);
+    using OutputFactory = std::function<std::unique_ptr<MIDIOutput>()>;
+
+    // dialogs: what the windows show and ask (the desktop's when null); makeOutput: the player's
+    // MIDI output (the system's devices when empty; tests hand in fake devices and a fake clock).
+    explicit Program(const QString& programFolder, Dialogs* dialogs = nullptr, OutputFactory makeOutput = {});
     ~Program();
 
     void show();
     SharedState& state() { return state_; }
-    Form1& form1() { return *form1_; }
-    // The player window, created hidden on first use.
-    Form3& form3();
-
-    // Makes the MIDI output for the player (tests hand in one with fake devices and clock).
-    std::function<std::unique_ptr<MIDIOutput>()> makeOutput;
+    Form1& mainWindow() { return *form1_; }
+    // The player window, created and shown on first use (and again after it was closed).
+    Form3& openPlayer();
+    // The player window while it is open, else nullptr.
+    Form3* player() const { return form3_.get(); }
 
 private:
+    void showHelp();
+    void closeHelp();
+    void showAbout();
+
     SharedState state_;
+    MessageWait messages_;
+    WaitSource source_{messages_};
+    std::unique_ptr<Dialogs> ownDialogs_;
+    Dialogs& dialogs_;
+    OutputFactory makeOutput_;
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<Form3> form3_;
+    QPointer<HelpViewer> help_;
+    QPointer<frmAbout> about_;
 };
 
 }  // namespace lumarel

@@ -8,7 +8,7 @@
 
 #include <array>
 
-#include "maps/palette_types.h"
+#include "model/palette_types.h"
 
 namespace lumarel {
 

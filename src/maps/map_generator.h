@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "maps/palette_types.h"
+#include "model/palette_types.h"
 
 namespace lumarel {
 

@@ -8,34 +8,6 @@ namespace lumarel {
 
 namespace {
 
-MessageWait* g_active = nullptr;
-
-std::vector<int>& consumedTimers()
-{
-    static std::vector<int> ids;
-    return ids;
-}
-
-std::vector<QEvent::Type>& heldTypes()
-{
-    static std::vector<QEvent::Type> types;
-    return types;
-}
-
-std::vector<std::pair<const QObject*, std::size_t>>& queuedNotifications()
-{
-    static std::vector<std::pair<const QObject*, std::size_t>> queued;
-    return queued;
-}
-
-std::size_t queuedNotificationCount()
-{
-    std::size_t total = 0;
-    for (const auto& entry : queuedNotifications())
-        total += entry.second;
-    return total;
-}
-
 template <typename T>
 bool contains(const std::vector<T>& list, T value)
 {
@@ -54,9 +26,6 @@ void removeAll(std::vector<T>& list, T value)
 {
     list.erase(std::remove(list.begin(), list.end(), value), list.end());
 }
-
-// Used for keys with no Windows code of their own: not 0 and none of the run's command keys.
-constexpr int kUnmappedKey = 0xFF;
 
 bool isInput(QEvent::Type type)
 {
@@ -78,6 +47,9 @@ bool isInput(QEvent::Type type)
     case QEvent::NonClientAreaMouseButtonDblClick:
     case QEvent::NonClientAreaMouseMove:
     case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
         return true;
     default:
         return false;
@@ -99,56 +71,74 @@ bool isWindowChange(QEvent::Type type)
     }
 }
 
+WindowMessage unmappedKeyDown()
+{
+    WindowMessage end;
+    end.kind = WindowMessage::Kind::KeyDown;
+    end.virtualKey = vk::kUnmapped;
+    return end;
+}
+
 }  // namespace
 
-MessageWait::MessageWait()
-{
-    if (g_active || !QCoreApplication::instance())
-        return;
-    g_active = this;
-    active_ = true;
-    QCoreApplication::instance()->installEventFilter(this);
-}
+MessageWait::MessageWait() = default;
 
 MessageWait::~MessageWait()
 {
-    if (!active_)
+    if (depth_ > 0) {
+        depth_ = 1;
+        end();
+    }
+}
+
+void MessageWait::begin()
+{
+    if (depth_++ > 0 || !QCoreApplication::instance())
+        return;
+    queuedTaken_ = 0;
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+void MessageWait::end()
+{
+    if (depth_ == 0 || --depth_ > 0)
         return;
     if (QCoreApplication::instance())
         QCoreApplication::instance()->removeEventFilter(this);
-    g_active = nullptr;
-    repostHeld();
+    handOn();
 }
 
-bool MessageWait::running() { return g_active != nullptr; }
-
-void MessageWait::consumeTimer(int timerId) { addOnce(consumedTimers(), timerId); }
-void MessageWait::releaseTimer(int timerId) { removeAll(consumedTimers(), timerId); }
-void MessageWait::holdEventType(QEvent::Type type) { addOnce(heldTypes(), type); }
-void MessageWait::releaseEventType(QEvent::Type type) { removeAll(heldTypes(), type); }
+void MessageWait::consumeTimer(int timerId) { addOnce(consumedTimers_, timerId); }
+void MessageWait::releaseTimer(int timerId) { removeAll(consumedTimers_, timerId); }
+void MessageWait::holdEventType(QEvent::Type type) { addOnce(heldTypes_, type); }
+void MessageWait::releaseEventType(QEvent::Type type) { removeAll(heldTypes_, type); }
 
 void MessageWait::setQueuedNotifications(const QObject* receiver, std::size_t count)
 {
-    auto& queued = queuedNotifications();
-    const auto found = std::find_if(queued.begin(), queued.end(), [&](const auto& e) { return e.first == receiver; });
-    if (found != queued.end()) {
+    auto found = std::find_if(queuedNotifications_.begin(), queuedNotifications_.end(),
+                              [&](const auto& e) { return e.first == receiver; });
+    if (found != queuedNotifications_.end()) {
         if (count == 0)
-            queued.erase(found);
+            queuedNotifications_.erase(found);
         else
             found->second = count;
     } else if (count > 0) {
-        queued.emplace_back(receiver, count);
+        queuedNotifications_.emplace_back(receiver, count);
     }
+}
+
+std::size_t MessageWait::queuedNotificationCount() const
+{
+    std::size_t total = 0;
+    for (const auto& entry : queuedNotifications_)
+        total += entry.second;
+    return total;
 }
 
 WindowMessage MessageWait::get()
 {
-    if (!active_) {
-        WindowMessage end;
-        end.kind = WindowMessage::Kind::KeyDown;
-        end.virtualKey = kUnmappedKey;
-        return end;
-    }
+    if (depth_ != 1 || !QCoreApplication::instance())
+        return unmappedKeyDown();  // no run, or a run inside a run: end it at once
     while (fifo_.empty()) {
         if (queuedTaken_ < queuedNotificationCount()) {
             ++queuedTaken_;
@@ -156,9 +146,17 @@ WindowMessage MessageWait::get()
         }
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    const WindowMessage message = fifo_.front();
+    Pending taken = std::move(fifo_.front());
     fifo_.pop_front();
+    const WindowMessage message = taken.message;
+    if (taken.notification)
+        handOn_.push_back(std::move(taken));
     return message;
+}
+
+void MessageWait::hold(QObject* watched, QEvent* event, WindowMessage message, bool notification)
+{
+    fifo_.push_back({message, watched, std::unique_ptr<QEvent>(event->clone()), notification});
 }
 
 bool MessageWait::eventFilter(QObject* watched, QEvent* event)
@@ -171,7 +169,7 @@ bool MessageWait::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         message.kind = type == QEvent::KeyPress ? WindowMessage::Kind::KeyDown : WindowMessage::Kind::KeyUp;
         message.virtualKey = virtualKey(key->key(), key->modifiers());
-        fifo_.push_back(message);
+        hold(watched, event, message, false);
         return true;
     }
     case QEvent::ShortcutOverride:
@@ -181,12 +179,12 @@ bool MessageWait::eventFilter(QObject* watched, QEvent* event)
         if (!event->spontaneous())
             return false;
         event->ignore();
-        fifo_.push_back(message);
+        hold(watched, event, message, false);
         return true;
     case QEvent::Timer:
-        if (!contains(consumedTimers(), static_cast<QTimerEvent*>(event)->timerId()))
+        if (!contains(consumedTimers_, static_cast<QTimerEvent*>(event)->timerId()))
             return false;
-        fifo_.push_back(message);
+        hold(watched, event, message, false);
         return true;
     case QEvent::Paint:
     case QEvent::UpdateRequest:
@@ -196,34 +194,39 @@ bool MessageWait::eventFilter(QObject* watched, QEvent* event)
     }
     if (isInput(type)) {
         message.kind = WindowMessage::Kind::Mouse;
-        fifo_.push_back(message);
+        // A drag's data lives only as long as the drag: it is taken, never handed on later.
+        if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)
+            fifo_.push_back({message, nullptr, nullptr, false});
+        else
+            hold(watched, event, message, false);
         return true;
     }
     if (isWindowChange(type)) {
         // Child widgets get their own resize and focus events; one change of a window is one
         // message, so only the top-level window's event counts.
         if (watched->isWindowType())
-            fifo_.push_back(message);
+            fifo_.push_back({message, nullptr, nullptr, false});
         return false;
     }
-    if (contains(heldTypes(), type)) {
-        held_.push_back({watched, std::unique_ptr<QEvent>(event->clone())});
-        fifo_.push_back(message);
+    if (contains(heldTypes_, type)) {
+        hold(watched, event, message, true);
         return true;
     }
     return false;
 }
 
-void MessageWait::repostHeld()
+void MessageWait::handOn()
 {
-    // The held notifications were taken before any that still wait in the queue: handing them
-    // on at a higher priority keeps them ahead, in their order, without touching the queue
-    // (collecting a long backlog at the end of every run would cost time in proportion to it).
-    for (Held& held : held_) {
-        if (held.receiver)
-            QCoreApplication::postEvent(held.receiver, held.event.release(), Qt::HighEventPriority);
+    // What the run held back arrived before anything still waiting in the queue: handing it on at
+    // a higher priority keeps it ahead, in its order, without touching the queue.
+    for (std::deque<Pending>::iterator it = fifo_.begin(); it != fifo_.end(); ++it)
+        handOn_.push_back(std::move(*it));
+    fifo_.clear();
+    for (Pending& pending : handOn_) {
+        if (pending.receiver && pending.event)
+            QCoreApplication::postEvent(pending.receiver, pending.event.release(), Qt::HighEventPriority);
     }
-    held_.clear();
+    handOn_.clear();
 }
 
 int MessageWait::virtualKey(int qtKey, Qt::KeyboardModifiers modifiers)
@@ -236,25 +239,25 @@ int MessageWait::virtualKey(int qtKey, Qt::KeyboardModifiers modifiers)
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
         return 0x70 + (qtKey - Qt::Key_F1);
     switch (qtKey) {
-    case Qt::Key_Left: return 0x25;
+    case Qt::Key_Left: return vk::kLeft;
     case Qt::Key_Up: return 0x26;
-    case Qt::Key_Right: return 0x27;
+    case Qt::Key_Right: return vk::kRight;
     case Qt::Key_Down: return 0x28;
-    case Qt::Key_Minus: return keypad ? 0x6D : 0xBD;
-    case Qt::Key_Plus: return keypad ? 0x6B : 0xBB;
+    case Qt::Key_Minus: return keypad ? vk::kSubtract : 0xBD;
+    case Qt::Key_Plus: return keypad ? vk::kAdd : 0xBB;
     case Qt::Key_Asterisk: return keypad ? 0x6A : 0x38;
     case Qt::Key_Slash: return keypad ? 0x6F : 0xBF;
     case Qt::Key_Period: return keypad ? 0x6E : 0xBE;
     case Qt::Key_Comma: return 0xBC;
     case Qt::Key_Equal: return 0xBB;
-    case Qt::Key_Escape: return 0x1B;
-    case Qt::Key_Space: return 0x20;
+    case Qt::Key_Escape: return vk::kEscape;
+    case Qt::Key_Space: return vk::kSpace;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 0x0D;
+    case Qt::Key_Enter: return vk::kReturn;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 0x09;
-    case Qt::Key_Backspace: return 0x08;
-    case Qt::Key_Shift: return 0x10;
+    case Qt::Key_Backtab: return vk::kTab;
+    case Qt::Key_Backspace: return vk::kBackspace;
+    case Qt::Key_Shift: return vk::kShift;
     case Qt::Key_Control: return 0x11;
     case Qt::Key_Alt: return 0x12;
     case Qt::Key_Meta: return 0x5B;
@@ -268,7 +271,7 @@ int MessageWait::virtualKey(int qtKey, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Delete: return 0x2E;
     case Qt::Key_NumLock: return 0x90;
     case Qt::Key_ScrollLock: return 0x91;
-    default: return kUnmappedKey;
+    default: return vk::kUnmapped;
     }
 }
 

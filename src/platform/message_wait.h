@@ -1,6 +1,7 @@
 #pragma once
 // Waiting for the program's next window message during a palette-cycling run. A run takes every
-// message itself, one per step, without handing input to the windows.
+// message itself, one per step, without handing input to the windows. The program owns one
+// MessageWait and hands it to whoever runs a cycling run.
 
 #include <QEvent>
 #include <QObject>
@@ -10,61 +11,50 @@
 #include <memory>
 #include <vector>
 
+#include "platform/window_message.h"
+
 namespace lumarel {
 
-// One message taken from the queue: what kind it was and, for keys, the Windows virtual-key code
-// (VK_LEFT 0x25, VK_SUBTRACT 0x6D, ...), which is what the cycling run acts on.
-struct WindowMessage {
-    enum class Kind { KeyDown, KeyUp, Mouse, Other };
-    Kind kind = Kind::Other;
-    int virtualKey = 0;   // key messages only; never 0 for a key
-    bool failed = false;  // no message could be taken
-};
-
-class MessageSource {
-public:
-    virtual ~MessageSource() = default;
-    // Blocks until the next message and removes it from the queue.
-    virtual WindowMessage get() = 0;
-};
-
-// For its lifetime (one run), an application-wide event filter turns the program's events into
-// messages in a FIFO; get() waits in the event loop until there is one and takes exactly one.
-//  - key, mouse, wheel, touch and tablet input to any window: a message, consumed;
+// While a run is active (begin() .. end()), an application-wide event filter turns the program's
+// events into messages in a FIFO; get() waits in the event loop until there is one and takes
+// exactly one.
+//  - key, mouse, wheel, touch and tablet input to any window: a message, held back from the windows;
 //  - ShortcutOverride: accepted and eaten (not a message), so no shortcut fires during a run;
-//  - a spontaneous Close of a window: a message, consumed;
+//  - a spontaneous Close of a window: a message, held back;
 //  - expose, resize, focus and activation of a top-level window: a message, passed on;
-//  - timer events of registered timer ids: a message, consumed;
-//  - events of registered held types: a message; a clone is kept and re-posted to its receiver,
-//    in order, when the run ends;
+//  - timer events of registered timer ids: a message, held back;
+//  - events of registered notification types: a message, held back and always handed on to their
+//    receiver, in order, when the run ends;
 //  - everything else (Paint and UpdateRequest included) passes untouched.
-// Only one run is active at a time. Callers check running() and do not start a run inside a
-// run; a MessageWait made while another is active stays inert, and its get() returns at once
-// with a key-down of a key that is none of the run's command keys, so a nested run would end
-// after one step instead of blocking.
-class MessageWait : public QObject, public MessageSource {
+// A message the run took is consumed. Events that arrived with it but were not taken (the window
+// system delivers them in batches: a pointer move and the click after it) are handed on when the
+// run ends, in their order, ahead of anything still queued: they are the user's next actions.
+// Runs do not nest: a run begun inside a run gets, at once, a key-down of a key that is none of
+// the run's command keys, so it ends after one step instead of blocking.
+class MessageWait : public QObject {
 public:
     MessageWait();
     ~MessageWait() override;
     MessageWait(const MessageWait&) = delete;
     MessageWait& operator=(const MessageWait&) = delete;
 
-    WindowMessage get() override;
+    void begin();
+    void end();
+    bool running() const { return depth_ > 0; }
 
-    bool active() const { return active_; }
-    static bool running();
+    WindowMessage get();
 
-    // Timer ticks (by QTimer::timerId()) that a run takes and consumes, e.g. a meter timer.
-    static void consumeTimer(int timerId);
-    static void releaseTimer(int timerId);
-    // Event types a run counts as messages but holds and re-posts after the run. Such events must
+    // Timer ticks (by QTimer::timerId()) that a run takes, e.g. a meter timer.
+    void consumeTimer(int timerId);
+    void releaseTimer(int timerId);
+    // Event types a run counts as messages but hands on after the run. Such events must
     // implement QEvent::clone().
-    static void holdEventType(QEvent::Type type);
-    static void releaseEventType(QEvent::Type type);
+    void holdEventType(QEvent::Type type);
+    void releaseEventType(QEvent::Type type);
     // Notifications that their receiver has already taken but queued behind the one it is
     // handling. They are still waiting messages of the program: a run takes each of them as one
     // message at once instead of waiting for a new one; the notifications stay where they are.
-    static void setQueuedNotifications(const QObject* receiver, std::size_t count);
+    void setQueuedNotifications(const QObject* receiver, std::size_t count);
 
     // The Windows virtual-key code for a Qt key and its modifiers (keypad keys need
     // Qt::KeypadModifier). Never 0.
@@ -74,16 +64,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Held {
+    struct Pending {
+        WindowMessage message;
         QPointer<QObject> receiver;
-        std::unique_ptr<QEvent> event;
+        std::unique_ptr<QEvent> event;  // the held event, to hand on unless the run consumed it
+        bool notification = false;      // handed on even when taken
     };
-    void repostHeld();
+    void hold(QObject* watched, QEvent* event, WindowMessage message, bool notification);
+    std::size_t queuedNotificationCount() const;
+    void handOn();
 
-    bool active_ = false;
+    int depth_ = 0;
     std::size_t queuedTaken_ = 0;  // queued notifications this run has taken as messages
-    std::deque<WindowMessage> fifo_;
-    std::vector<Held> held_;
+    std::deque<Pending> fifo_;
+    std::vector<Pending> handOn_;  // taken notifications, handed on at the end of the run
+    std::vector<int> consumedTimers_;
+    std::vector<QEvent::Type> heldTypes_;
+    std::vector<std::pair<const QObject*, std::size_t>> queuedNotifications_;
 };
 
 }  // namespace lumarel

@@ -5,55 +5,45 @@
 
 namespace lumarel {
 
-void PaletteDisplay::setPicture(const IndexedPicture& source, QSize displaySize)
+void PaletteDisplay::setPicture(std::shared_ptr<const IndexedPicture> picture)
 {
-    source_ = source;
+    const bool same = picture && picture == picture_ && stretched_.size == displaySize_ && hasPicture();
+    picture_ = std::move(picture);
+    if (!same)
+        restretch();
     realized_ = false;
-    table_ = source_.palette;
-    for (QRgb& colour : table_)
-        colour |= 0xff000000u;
-    setDisplaySize(displaySize);
+    ownColoursIntoTable();
+    changed(Change::Picture);
 }
 
-void PaletteDisplay::setDisplaySize(QSize displaySize)
+void PaletteDisplay::setDisplaySize(QSize size)
 {
-    displaySize_ = displaySize;
-    indices_.clear();
-    repeatsRow_.clear();
-    if (source_.isNull() || displaySize.isEmpty())
+    if (size == displaySize_)
         return;
-    const int width = displaySize.width();
-    const int height = displaySize.height();
-    const int sw = source_.size.width();
-    const int sh = source_.size.height();
-    indices_.resize(std::size_t(width) * std::size_t(height));
-    repeatsRow_.assign(std::size_t(height), false);
-    std::vector<int> columns(static_cast<std::size_t>(width));
-    for (int x = 0; x < width; ++x)
-        columns[std::size_t(x)] = int(qint64(x) * sw / width);
-    int previousSourceRow = -1;
-    for (int y = 0; y < height; ++y) {
-        const int sy = int(qint64(y) * sh / height);
-        std::uint8_t* out = indices_.data() + std::size_t(y) * std::size_t(width);
-        if (sy == previousSourceRow) {
-            repeatsRow_[std::size_t(y)] = true;
-            std::memcpy(out, out - width, std::size_t(width));
-        } else {
-            const std::uint8_t* row = source_.indices.data() + std::size_t(sy) * std::size_t(sw);
-            for (int x = 0; x < width; ++x)
-                out[x] = row[columns[std::size_t(x)]];
-        }
-        previousSourceRow = sy;
-    }
-    render();
+    displaySize_ = size;
+    restretch();
+    changed(Change::Picture);
 }
 
 void PaletteDisplay::clear()
 {
-    source_ = IndexedPicture{};
-    indices_.clear();
-    repeatsRow_.clear();
+    picture_.reset();
+    stretched_ = {};
     realized_ = false;
+    changed(Change::Picture);
+}
+
+void PaletteDisplay::restretch()
+{
+    stretched_ = picture_ ? stretchIndices(*picture_, displaySize_) : StretchedIndices{};
+}
+
+void PaletteDisplay::ownColoursIntoTable()
+{
+    if (picture_)
+        table_ = picture_->palette;
+    for (QRgb& colour : table_)
+        colour |= 0xff000000u;
 }
 
 void PaletteDisplay::realize(const std::array<PaletteEntry, 256>& palette)
@@ -61,57 +51,64 @@ void PaletteDisplay::realize(const std::array<PaletteEntry, 256>& palette)
     realized_ = true;
     for (std::size_t i = 0; i < 256; ++i)
         table_[i] = qRgb(palette[i].red, palette[i].green, palette[i].blue);
-    render();
+    changed(Change::Realized);
 }
 
 void PaletteDisplay::animate(int first, int count, const PaletteEntry* entries)
 {
+    if (!realized_)
+        return;
     const int begin = std::max(first, 0);
     const int end = std::min(first + std::max(count, 0), 256);
     for (int i = begin; i < end; ++i) {
         const PaletteEntry& e = entries[i - first];
         table_[std::size_t(i)] = qRgb(e.red, e.green, e.blue);
     }
-    render();
+    ++pushes_;
+    changed(Change::Pushed);
 }
 
 void PaletteDisplay::showOwnColours()
 {
     realized_ = false;
-    table_ = source_.palette;
-    for (QRgb& colour : table_)
-        colour |= 0xff000000u;
-    render();
+    ownColoursIntoTable();
+    changed(Change::Picture);
 }
 
-void PaletteDisplay::render()
+void PaletteDisplay::changed(Change change)
 {
-    if (!frame_ || indices_.empty())
-        return;
-    if (frame_->size() != displaySize_ || frame_->format() != QImage::Format_RGB32)
-        *frame_ = QImage(displaySize_, QImage::Format_RGB32);
-    renderInto(frame_->bits(), frame_->bytesPerLine());
+    if (observer_)
+        observer_(change);
 }
 
 void PaletteDisplay::renderInto(uchar* bits, qsizetype stride) const
 {
-    if (indices_.empty())
+    if (stretched_.indices.empty())
         return;
-    const int width = displaySize_.width();
-    const int height = displaySize_.height();
+    const int width = stretched_.size.width();
+    const int height = stretched_.size.height();
     // One pass: each row is looked up through the table, or copied from the row above when the
     // stretch repeated a source row (the copy stays in cache, so it is the cheaper road).
     const QRgb* table = table_.data();
     for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(bits + stride * y);
-        if (repeatsRow_[std::size_t(y)]) {
+        if (stretched_.repeatsRow[std::size_t(y)]) {
             std::memcpy(line, bits + stride * (y - 1), std::size_t(width) * sizeof(QRgb));
             continue;
         }
-        const std::uint8_t* row = indices_.data() + std::size_t(y) * std::size_t(width);
+        const std::uint8_t* row = stretched_.indices.data() + std::size_t(y) * std::size_t(width);
         for (int x = 0; x < width; ++x)
             line[x] = table[row[x]];
     }
+}
+
+QImage PaletteDisplay::frame() const
+{
+    if (!hasPicture())
+        return {};
+    QImage image(stretched_.size, QImage::Format_RGB32);
+    renderInto(image.bits(), image.bytesPerLine());
+    return image;
 }
 
 }  // namespace lumarel

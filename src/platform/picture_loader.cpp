@@ -246,16 +246,14 @@ PictureLoadResult loadPictureData(const QByteArray& bytes)
 
 PictureLoadResult loadPictureFile(const QString& path)
 {
+    // The reasons name no file: whoever shows them names it once.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return refused(QStringLiteral("cannot open %1: %2").arg(QFileInfo(path).fileName(), file.errorString()));
+        return refused(QStringLiteral("it cannot be opened (%1)").arg(file.errorString()));
     // Files bigger than any picture we accept are refused unread.
     if (file.size() > qint64(512) * 1024 * 1024)
-        return refused(QStringLiteral("%1 is too large to be a picture").arg(QFileInfo(path).fileName()));
-    PictureLoadResult result = loadPictureData(file.readAll());
-    if (!result.picture)
-        result.error = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), result.error);
-    return result;
+        return refused(QStringLiteral("it is too large to be a picture"));
+    return loadPictureData(file.readAll());
 }
 
 }  // namespace lumarel

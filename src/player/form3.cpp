@@ -1,32 +1,39 @@
 #include "player/form3.h"
 
-#include <QApplication>
+#include <QAbstractItemView>
 #include <QCloseEvent>
-#include <QMessageBox>
+#include <QGuiApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
-#include "app/main_window_link.h"
+#include "midi/midi_events.h"
+#include "midi/midi_output.h"
+#include "music/track_rows.h"
 #include "platform/message_wait.h"
-#include "platform/wrap_button.h"
-#include "player/midi_events.h"
-#include "player/midi_output.h"
-#include "player/track_rows.h"
+#include "platform/widgets/level_meter.h"
+#include "platform/widgets/picture_box.h"
+#include "platform/widgets/wrap_button.h"
+#include "player/row_layout.h"
 
 namespace lumarel {
 
-Form3::Form3(SharedState& state, MainWindowLink& main, std::unique_ptr<MIDIOutput> output, QWidget* parent)
-    : QWidget(parent, Qt::Window), MIDIOutput1(*output), state_(state), main_(main), output_(std::move(output))
+Form3::Form3(const PlayerContext& context, std::unique_ptr<MIDIOutput> output, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      state_(context.state),
+      main_(context.mainWindow),
+      dialogs_(context.dialogs),
+      wait_(context.messages),
+      output_(std::move(output)),
+      MIDIOutput1(*output_),
+      colouring_(noteNames_, context.picture, context.source)
 {
-    showMessage = [this](const QString& title, const QString& text) {
-        QMessageBox::warning(this, title, text);
-    };
-    showInformation = [this](const QString& text) {
-        QMessageBox::warning(this, QStringLiteral("Information"), text);
-    };
-    // A cycling run counts the output's notifications as messages but hands them on afterwards,
-    // and takes the meter timer's ticks.
-    MessageWait::holdEventType(MidiOutputEvent::eventType());
+    // A cycling run counts the output's notifications as messages but hands them on afterwards.
+    wait_.holdEventType(MidiOutputEvent::eventType());
     createControls();
     formLoad();
 }
@@ -36,8 +43,9 @@ Form3::~Form3()
     // Leaving by any road silences the device.
     MIDIOutput1.setAction(MIDIOutput::Stop);
     closeOutputDevice();
+    MIDIOutput1.setEventReceiver(nullptr);
     stopTimer();
-    MessageWait::setQueuedNotifications(this, 0);
+    wait_.setQueuedNotifications(this, 0);
 }
 
 int Form3::twipsToPxX(double twips) const
@@ -56,31 +64,50 @@ void Form3::createControls()
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Midi File Player -  Lumarel"));
+    auto named = [](auto* widget, const char* name) {
+        widget->setObjectName(QLatin1String(name));
+        return widget;
+    };
+    Frame1 = named(new QGroupBox(QStringLiteral("Funzioni"), this), "Frame1");
+    Command1 = named(new WrapButton(QStringLiteral("&Open Midi File"), Frame1), "Command1");
+    CmdPlay = named(new WrapButton(QStringLiteral("Play"), Frame1), "CmdPlay");
+    CmdStop = named(new WrapButton(QStringLiteral("Stop"), Frame1), "CmdStop");
+    Command3 = named(new WrapButton(QStringLiteral("Animate!"), Frame1), "Command3");
+    Label2 = named(new QLabel(QStringLiteral("Device di Output:"), Frame1), "Label2");
+    OutputDevCombo = named(new QComboBox(Frame1), "OutputDevCombo");
+    Command2 = named(new WrapButton(QStringLiteral("Lumarel"), Frame1), "Command2");
+    Picture3 = named(new PictureBox(this), "Picture3");
+    Label3 = named(new QLabel(QStringLiteral("Total Tracks Number"), this), "Label3");
+    Label4 = named(new QLabel(this), "Label4");
+    Label1 = named(new QLabel(QStringLiteral("Track Name"), this), "Label1");
+    Label4->setTextFormat(Qt::PlainText);
+    Timer1 = named(new QTimer(this), "Timer1");
+    placeControls();
+
+    // Row 0 exists in the design; rows from 1 up are made as files need them.
+    addRow(0);
+
+    Timer1->setInterval(kMeterDecayIntervalMs);
+    connect(Timer1, &QTimer::timeout, this, [this] { timer1Tick(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { openMidiFile(); });
+    connect(CmdPlay, &QPushButton::clicked, this, [this] { cmdPlayClick(); });
+    connect(CmdStop, &QPushButton::clicked, this, [this] { cmdStopClick(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { startPaletteRun(); });
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        main_.show();
+        main_.raise();
+        main_.activateWindow();
+    });
+    // A user's choice of an entry, the one already chosen included; the program's own choices
+    // call the handler themselves.
+    connect(OutputDevCombo, &QComboBox::activated, this, [this] { outputDevComboClick(); });
+}
+
+void Form3::placeControls()
+{
     auto place = [this](QWidget* w, int left, int top, int width, int height) {
         w->setGeometry(twipsToPxX(left), twipsToPxY(top), twipsToPxX(width), twipsToPxY(height));
     };
-
-    Frame1 = new QGroupBox(QStringLiteral("Funzioni"), this);
-    Command1 = new WrapButton(QStringLiteral("&Open Midi File"), Frame1);
-    CmdPlay = new WrapButton(QStringLiteral("Play"), Frame1);
-    CmdStop = new WrapButton(QStringLiteral("Stop"), Frame1);
-    Command3 = new WrapButton(QStringLiteral("Animate!"), Frame1);
-    Label2 = new QLabel(QStringLiteral("Device di Output:"), Frame1);
-    OutputDevCombo = new QComboBox(Frame1);
-    Command2 = new WrapButton(QStringLiteral("Lumarel"), Frame1);
-    Picture3 = new PictureBox(this);
-    Label3 = new QLabel(QStringLiteral("Total Tracks Number"), this);
-    Label4 = new QLabel(this);
-    Label1 = new QLabel(QStringLiteral("Track Name"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    CmdPlay->setObjectName(QStringLiteral("CmdPlay"));
-    CmdStop->setObjectName(QStringLiteral("CmdStop"));
-    Command3->setObjectName(QStringLiteral("Command3"));
-    Command2->setObjectName(QStringLiteral("Command2"));
-    OutputDevCombo->setObjectName(QStringLiteral("OutputDevCombo"));
-    Picture3->setObjectName(QStringLiteral("Picture3"));
-    Label4->setObjectName(QStringLiteral("Label4"));
-
     place(Frame1, 120, 120, 8655, 1575);
     place(Command1, 120, 360, 1215, 975);
     place(CmdPlay, 1440, 360, 855, 975);
@@ -94,23 +121,6 @@ void Form3::createControls()
     place(Label4, 2280, 1920, 1095, 255);
     place(Label1, 240, 2400, 1935, 255);
     resize(twipsToPxX(10770), twipsToPxY(5355));
-
-    // Row 0 exists in the design; rows from 1 up are made as files need them.
-    addRow(0);
-
-    Timer1.setInterval(kMeterDecayIntervalMs);
-    connect(&Timer1, &QTimer::timeout, this, [this] { timer1Tick(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { openMidiFile(); });
-    connect(CmdPlay, &QPushButton::clicked, this, [this] { cmdPlayClick(); });
-    connect(CmdStop, &QPushButton::clicked, this, [this] { cmdStopClick(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { startPaletteRun(); });
-    connect(Command2, &QPushButton::clicked, this, [this] {
-        QWidget* mainWindow = main_.mainWindow();
-        mainWindow->show();
-        mainWindow->raise();
-        mainWindow->activateWindow();
-    });
-    connect(OutputDevCombo, &QComboBox::currentIndexChanged, this, [this] { outputDevComboClick(); });
 }
 
 void Form3::addRow(int i)
@@ -119,6 +129,12 @@ void Form3::addRow(int i)
     auto* meter = new LevelMeter(this);
     auto* level = new PictureBox(this);
     auto* note = new PictureBox(this);
+    // Track names come from files: never markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setObjectName(QStringLiteral("LabelTrackName_%1").arg(i));
+    meter->setObjectName(QStringLiteral("Vindicator1_%1").arg(i));
+    level->setObjectName(QStringLiteral("Picture1_%1").arg(i));
+    note->setObjectName(QStringLiteral("Picture2_%1").arg(i));
     const int top = twipsToPxY(rowTopTwips(i));
     const int height = twipsToPxY(255);
     label->setGeometry(twipsToPxX(240), top, twipsToPxX(3255), height);
@@ -148,32 +164,29 @@ void Form3::removeLastRow()
 void Form3::formLoad()
 {
     // 1. Beside the main window, 700 twips down and to the right.
-    const QPoint corner = main_.mainWindow()->pos();
+    const QPoint corner = main_.pos();
     move(corner.x() + twipsToPxX(700), corner.y() + twipsToPxY(700));
     // 2.
-    rowCount = 1;
-    meterDecayStep = kMeterDecayStep;
+    rowCount_ = 1;
+    meterDecayStep_ = kMeterDecayStep;
+    colouring_.setRows(1, 1);
     // 3.
-    noteNames = definizione_note();
+    noteNames_ = definizione_note();
     // 4, 5. The default output first, then the system's devices.
     const int n = MIDIOutput1.deviceCount();
-    {
-        const QSignalBlocker blocker(OutputDevCombo);
-        for (int i = -1; i < n; ++i) {
-            MIDIOutput1.setDeviceIndex(i);
-            OutputDevCombo->addItem(MIDIOutput1.deviceName());
-        }
+    for (int i = -1; i < n; ++i) {
+        MIDIOutput1.setDeviceIndex(i);
+        OutputDevCombo->addItem(MIDIOutput1.deviceName());
     }
+    // The list shows whole names; the combo itself keeps its place.
+    OutputDevCombo->view()->setMinimumWidth(OutputDevCombo->view()->sizeHintForColumn(0) + 2 * OutputDevCombo->view()->frameWidth() + 16);
     MIDIOutput1.setDeviceIndex(-1);
     MIDIOutput1.setEventReceiver(this);
     // 6. Choosing entry 0 runs the stop sequence once; no device is open yet.
-    {
-        const QSignalBlocker blocker(OutputDevCombo);
-        OutputDevCombo->setCurrentIndex(0);
-    }
+    OutputDevCombo->setCurrentIndex(0);
     outputDevComboClick();
     // 7, 8.
-    main_.mainWindow()->show();
+    main_.show();
     CmdStop->setEnabled(false);
     CmdPlay->setEnabled(false);
 }
@@ -185,10 +198,10 @@ void Form3::openOutputDevice()
     if (MIDIOutput1.deviceHandle() == 0)
         return;
     if (MIDIOutput1.hasStereoVolume()) {
-        savedVolumeLeft = MIDIOutput1.volume();
-        savedVolumeRight = MIDIOutput1.volumeRight();
+        savedVolumeLeft_ = MIDIOutput1.volume();
+        savedVolumeRight_ = MIDIOutput1.volumeRight();
     } else if (MIDIOutput1.hasVolume()) {
-        savedVolumeLeft = MIDIOutput1.volume();
+        savedVolumeLeft_ = MIDIOutput1.volume();
     }
 }
 
@@ -197,31 +210,32 @@ void Form3::closeOutputDevice()
     if (MIDIOutput1.openState() < 1)
         return;
     if (MIDIOutput1.hasStereoVolume()) {
-        MIDIOutput1.setVolume(savedVolumeLeft);
-        MIDIOutput1.setVolumeRight(savedVolumeRight);
+        MIDIOutput1.setVolume(savedVolumeLeft_);
+        MIDIOutput1.setVolumeRight(savedVolumeRight_);
     } else if (MIDIOutput1.hasVolume()) {
-        MIDIOutput1.setVolume(savedVolumeLeft);
+        MIDIOutput1.setVolume(savedVolumeLeft_);
     }
     MIDIOutput1.setAction(MIDIOutput::Close);
 }
 
+void Form3::outputDevComboClick()
+{
+    stopPlayback();
+}
+
 void Form3::closeEvent(QCloseEvent* event)
 {
-    // Closing the player stops what it plays and closes the device; the main window stays. A
-    // song cut off this way leaves the player ready to play it again when it is reopened.
-    if (CmdStop->isEnabled()) {
-        stopPlayback();
-    } else {
-        MIDIOutput1.setAction(MIDIOutput::Stop);
-        closeOutputDevice();
-    }
+    // Closing the player stops what it plays and closes the device; the main window stays, and
+    // the next opening loads the window afresh.
+    stopPlayback();
     stopTimer();
     event->accept();
+    emit unloaded();
 }
 
 void Form3::mousePressEvent(QMouseEvent* event)
 {
-    state_.stopAnimation = kTrue;
+    state_.cycling.stopAnimation = true;
     QWidget::mousePressEvent(event);
 }
 

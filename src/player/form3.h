@@ -2,96 +2,70 @@
 // The MIDI file player window: choose an output device, open a file, see its tracks, play and
 // stop; every played note lights its track's row and recolours the main window's picture.
 
-#include <QGroupBox>
-#include <QLabel>
-#include <QComboBox>
-#include <QPushButton>
-#include <QTimer>
 #include <QWidget>
-#include <functional>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <vector>
 
-#include "app/shared_state.h"
-#include "platform/level_meter.h"
-#include "platform/picture_box.h"
-#include "player/midifile.h"
-#include "player/note_names.h"
+#include "midi/midifile.h"
+#include "midi/note_names.h"
+#include "model/shared_state.h"
+#include "music/note_colouring.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTimer;
 
 namespace lumarel {
 
-class MainWindowLink;
+class Dialogs;
+class LevelMeter;
 class MIDIOutput;
 class MidiOutputEvent;
+class MessageSource;
+class MessageWait;
+class PaletteSurface;
+class PictureBox;
 
-class Form3 : public QWidget {
+// What the player window reaches of the program.
+struct PlayerContext {
+    SharedState& state;
+    QWidget& mainWindow;      // shown and brought forward by the "Lumarel" button
+    PaletteSurface& picture;  // the main window's picture, where played notes put their colours
+    MessageWait& messages;    // told what a cycling run takes from this window
+    MessageSource& source;    // where a note's palette step takes its message
+    Dialogs& dialogs;
+};
+
+class Form3 : public QWidget, private NoteView {
     Q_OBJECT
 public:
     // output: the MIDI output to drive (tests hand in one with fake devices and a fake clock).
-    Form3(SharedState& state, MainWindowLink& main, std::unique_ptr<MIDIOutput> output,
-          QWidget* parent = nullptr);
+    Form3(const PlayerContext& context, std::unique_ptr<MIDIOutput> output, QWidget* parent = nullptr);
     ~Form3() override;
 
-    // Controls, named as the rest of the program knows them.
-    QGroupBox* Frame1;               // "Funzioni"
-    QPushButton* Command1;           // "&Open Midi File"
-    QPushButton* CmdPlay;
-    QPushButton* CmdStop;
-    QPushButton* Command2;           // "Lumarel": brings the main window forward
-    QPushButton* Command3;           // "Animate!"
-    QLabel* Label2;                  // "Device di Output:"
-    QComboBox* OutputDevCombo;
-    QLabel* Label1;                  // "Track Name"
-    QLabel* Label3;                  // "Total Tracks Number"
-    QLabel* Label4;                  // trackCount - 1
-    PictureBox* Picture3;            // the generated map's strip
-    QTimer Timer1;                   // meter decay
-    std::vector<QLabel*> LabelTrackName;
-    std::vector<LevelMeter*> Vindicator1;
-    std::vector<PictureBox*> Picture1;  // level boxes
-    std::vector<PictureBox*> Picture2;  // note boxes
+    // Opens a MIDI file as "&Open Midi File" does after its dialog. A file that cannot be read is
+    // refused with a message, and the song that was loaded stays.
+    bool loadMidiFile(const QString& path);
 
-    Midifile Midifile1;
-    MIDIOutput& MIDIOutput1;
-
-    // Members of the window.
-    std::int16_t meterDecayStep = 0;
-    std::int16_t rowCount = 0;
-    std::int32_t savedVolumeLeft = 0;
-    std::int32_t savedVolumeRight = 0;
-    std::int32_t firstTrack = 0;
-    float msPerTick = 0;
-    NoteNames noteNames;
-
-    // Operations.
-    void openOutputDevice();
-    void closeOutputDevice();
-    void openMidiFile();
-    bool loadMidiFile(const QString& path);  // what follows the dialog
-    void queueSong();
-    void startPlayback();
-    void stopPlayback();
-    void buildTrackRows();
-    QString trackName(int track);
-    void clearTrackRows();
-    void timer1Tick();
+    // The played-note handler, for a note of the playback in progress.
     void showPlayedNote(std::int32_t tag);
-    void startPaletteRun();
-    void generateMapAndStrip();
+    // One tick of the meter-decay timer.
+    void timer1Tick();
     void errorReported(int code, const QString& text);
-    void cmdPlayClick();
-    void cmdStopClick();
-    void outputDevComboClick();
-    void stopTimer();
 
-    // Seams for what leaves the window: tests replace them.
-    std::function<QString()> askMidiFileName;                          // empty on cancel
-    std::function<void(const QString& title, const QString& text)> showMessage;
-    std::function<void(const QString& text)> showInformation;          // the generator's message
-
+    int rowCount() const { return rowCount_; }
+    int meterDecayStep() const { return meterDecayStep_; }
+    const NoteNames& noteNames() const { return noteNames_; }
     int twipsToPxX(double twips) const;
     int twipsToPxY(double twips) const;
+
+signals:
+    // The window was closed: the program drops it, so the next opening loads it afresh.
+    void unloaded();
 
 protected:
     bool event(QEvent* event) override;
@@ -99,20 +73,91 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    struct PendingNote {
+        std::int32_t tag = 0;
+        std::uint64_t playback = 0;
+    };
+
     void createControls();
+    void placeControls();
     void formLoad();
     void addRow(int i);
     void removeLastRow();
+
+    // Output devices (form3.cpp).
+    void openOutputDevice();
+    void closeOutputDevice();
+    void outputDevComboClick();
+    // Files, queueing, Play and Stop (form3_playback.cpp).
+    void openMidiFile();
+    void queueSong();
+    void startPlayback();
+    void stopPlayback();
+    void cmdPlayClick();
+    void cmdStopClick();
+    void stopTimer();
+    // Rows (form3_rows.cpp).
+    void buildTrackRows();
+    QString trackName(int track);
+    void clearTrackRows();
+    void showMeters();
+    // Played notes (form3_notes.cpp).
     void handleOutputEvent(const MidiOutputEvent& event);
-    void showOneNote(std::int32_t tag);
-    bool noteRowValid(int row) const;
+    void handleNotes(std::int32_t tag, std::uint64_t playback);
+    void startPaletteRun();
+    bool processPendingEvents() override;
+    void showMeter(int row, float level) override;
+    void showNote(const ShownNote& note) override;
+    void showTrackTotal(int total) override;
+    void showGeneratedMap(const GeneratedPalette& palette) override;
+    void tooFewColours() override;
+    void pictureUnloadable(const QString& error) override;
 
     SharedState& state_;
-    MainWindowLink& main_;
+    QWidget& main_;
+    Dialogs& dialogs_;
+    MessageWait& wait_;
     std::unique_ptr<MIDIOutput> output_;
-    bool tooFewKeysShown_ = false;  // the generator's message shows once per playback
-    bool inNoteHandler_ = false;    // the played-note handler never runs inside itself
-    std::deque<std::int32_t> pendingNotes_;  // notes that arrived while the handler worked
+    MIDIOutput& MIDIOutput1;
+    Midifile Midifile1;
+    NoteNames noteNames_;
+    NoteColouring colouring_;
+
+    // Controls.
+    QGroupBox* Frame1 = nullptr;       // "Funzioni"
+    QPushButton* Command1 = nullptr;   // "&Open Midi File"
+    QPushButton* CmdPlay = nullptr;
+    QPushButton* CmdStop = nullptr;
+    QPushButton* Command2 = nullptr;   // "Lumarel": brings the main window forward
+    QPushButton* Command3 = nullptr;   // "Animate!"
+    QLabel* Label1 = nullptr;          // "Track Name"
+    QLabel* Label2 = nullptr;          // "Device di Output:"
+    QLabel* Label3 = nullptr;          // "Total Tracks Number"
+    QLabel* Label4 = nullptr;          // trackCount - 1
+    QComboBox* OutputDevCombo = nullptr;
+    PictureBox* Picture3 = nullptr;    // the generated map's strip
+    QTimer* Timer1 = nullptr;          // meter decay
+    std::vector<QLabel*> LabelTrackName;
+    std::vector<LevelMeter*> Vindicator1;
+    std::vector<PictureBox*> Picture1;  // level boxes
+    std::vector<PictureBox*> Picture2;  // note boxes
+
+    // Members of the window.
+    std::int16_t meterDecayStep_ = 0;
+    std::int16_t rowCount_ = 0;
+    std::int32_t savedVolumeLeft_ = 0;
+    std::int32_t savedVolumeRight_ = 0;
+    std::int32_t firstTrack_ = 0;
+    float msPerTick_ = 0;
+
+    std::uint64_t activePlayback_ = 0;  // serial of the playback whose notes show; 0 when stopped
+    std::uint64_t shownState_ = 0;      // changes when a stop or another song makes a note stale
+    bool tooFewKeysShown_ = false;      // the generator's message shows once per playback
+    bool inNoteHandler_ = false;        // the played-note handler never runs inside itself
+    std::deque<PendingNote> pendingNotes_;  // notes that arrived while the handler worked
+    std::uint64_t noteState_ = 0;       // shownState_ when the note being handled began
+    std::uint64_t notePlayback_ = 0;    // the playback of the note being handled
+    QString lastUnloadable_;            // the picture last reported as unloadable
 };
 
 }  // namespace lumarel

@@ -1,17 +1,17 @@
 // Played notes: each lights its track's row, sets the track's key colour, regenerates the map and
 // puts it on the main window's picture. Also the output's two other notifications.
 #include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
 
-#include "app/main_window_link.h"
-#include "maps/map_generator.h"
 #include "maps/palette_strip.h"
+#include "midi/midi_events.h"
+#include "music/track_rows.h"
 #include "platform/message_wait.h"
+#include "platform/widgets/dialogs.h"
+#include "platform/widgets/level_meter.h"
+#include "platform/widgets/picture_box.h"
 #include "player/form3.h"
-#include "player/midi_events.h"
-#include "player/midi_output.h"
-#include "player/note_colors.h"
-#include "player/note_tag.h"
-#include "player/track_rows.h"
 
 namespace lumarel {
 
@@ -19,10 +19,12 @@ void Form3::handleOutputEvent(const MidiOutputEvent& event)
 {
     switch (event.kind()) {
     case MidiOutputEvent::Kind::MessagePlayed:
-        showPlayedNote(event.tag());
+        handleNotes(event.tag(), event.playback());
         break;
     case MidiOutputEvent::Kind::PlayFinished:
-        stopPlayback();
+        // The end of a playback that was already stopped changes nothing.
+        if (event.playback() == activePlayback_)
+            stopPlayback();
         break;
     case MidiOutputEvent::Kind::ErrorReported:
         errorReported(event.code(), event.text());
@@ -34,90 +36,101 @@ void Form3::errorReported(int code, const QString& text)
 {
     if (code == 0 || code == 8)
         return;
-    showMessage(QApplication::applicationName(), text);
+    dialogs_.message(this, QApplication::applicationName(), text);
 }
 
 void Form3::showPlayedNote(std::int32_t tag)
 {
+    handleNotes(tag, activePlayback_);
+}
+
+void Form3::handleNotes(std::int32_t tag, std::uint64_t playback)
+{
     // Notes that arrive while a note is being shown wait their turn, in order. They count as
     // waiting messages, so the palette run of the note being shown does not wait for a new one.
-    pendingNotes_.push_back(tag);
+    pendingNotes_.push_back({tag, playback});
     if (inNoteHandler_) {
-        MessageWait::setQueuedNotifications(this, pendingNotes_.size());
+        wait_.setQueuedNotifications(this, pendingNotes_.size());
         return;
     }
     inNoteHandler_ = true;
     while (!pendingNotes_.empty()) {
-        const std::int32_t next = pendingNotes_.front();
+        const PendingNote next = pendingNotes_.front();
         pendingNotes_.pop_front();
-        MessageWait::setQueuedNotifications(this, pendingNotes_.size());
-        showOneNote(next);
+        wait_.setQueuedNotifications(this, pendingNotes_.size());
+        // A note of a playback that has been stopped shows nothing.
+        if (next.playback != activePlayback_)
+            continue;
+        noteState_ = shownState_;
+        notePlayback_ = next.playback;
+        colouring_.play(next.tag, *this, {state_.keyColors, state_.generatedPalette, state_.trackCount},
+                        state_.imagePath, state_.cycling);
     }
     inNoteHandler_ = false;
 }
 
-bool Form3::noteRowValid(int row) const { return row >= 0 && row < rowCount && row < int(Vindicator1.size()); }
-
-void Form3::showOneNote(std::int32_t tag)
+bool Form3::processPendingEvents()
 {
     QCoreApplication::processEvents();
-    // Any track with a row shows its notes, track 16 included.
-    if (tag < 0)
-        return;
-    const NoteTagFields fields = decodeNoteTag(tag);
-    const int row = fields.track - firstTrack;
-    if (!noteRowValid(row) || fields.note > 127)
-        return;
-    LevelMeter* meter = Vindicator1[std::size_t(row)];
-    if (!(meter->level() < float(fields.level) && fields.level > 0 && fields.track > 0))
-        return;
-    meter->setLevel(float(fields.level));
-    const QString& name = noteNames[std::size_t(fields.note)];
-    const NoteColor color = keyColorForNote(name);
-
-    QCoreApplication::processEvents();
-    if (!noteRowValid(row))
-        return;  // the rows changed meanwhile (another file was opened)
-    const QColor face = palette().color(QPalette::Button);
-    PictureBox* levelBox = Picture1[std::size_t(row)];
-    PictureBox* noteBox = Picture2[std::size_t(row)];
-    levelBox->setBackColor(face);
-    noteBox->setBackColor(face);
-    const int grey = levelGrey(fields.level);
-    levelBox->setBackColor(QColor(grey, grey, grey));
-    levelBox->printText(QStringLiteral(" %1").arg(fields.level));
-    noteBox->setBackColor(QColor(color.red, color.green, color.blue));
-    noteBox->printText(name);
-
-    KeyColor& key = state_.keyColors[std::size_t(row + 1)];
-    key.red = std::int16_t(color.red);
-    key.green = std::int16_t(color.green);
-    key.blue = std::int16_t(color.blue);
-    Label4->setText(QString::number(state_.trackCount - 1));
-
-    QCoreApplication::processEvents();
-    generateMapAndStrip();
-    startPaletteRun();
+    // A stop, or another song's rows, make the note being handled stale.
+    return noteState_ == shownState_ && notePlayback_ == activePlayback_;
 }
 
-void Form3::generateMapAndStrip()
+void Form3::showMeter(int row, float level)
 {
-    const GenerateOutcome outcome = generateMap(state_.trackCount, state_.keyColors, state_.generatedPalette);
-    if (outcome == GenerateOutcome::TooFewKeys) {
-        // Once per playback: a box per note would stack without end while the song plays.
-        if (!tooFewKeysShown_) {
-            tooFewKeysShown_ = true;
-            showInformation(QStringLiteral("At least two colors must be defined before the map can be generated"));
-        }
-        return;
-    }
-    drawGeneratedStrip(Picture3->drawing(), state_.generatedPalette);
+    Vindicator1[std::size_t(row)]->setLevel(level);
+}
+
+void Form3::showNote(const ShownNote& note)
+{
+    const QColor face = palette().color(QPalette::Button);
+    PictureBox* levelBox = Picture1[std::size_t(note.row)];
+    PictureBox* noteBox = Picture2[std::size_t(note.row)];
+    levelBox->setBackColor(face);
+    noteBox->setBackColor(face);
+    const int grey = levelGrey(note.level);
+    levelBox->setBackColor(QColor(grey, grey, grey));
+    levelBox->printText(QStringLiteral(" %1").arg(note.level));
+    noteBox->setBackColor(QColor(note.colour.red, note.colour.green, note.colour.blue));
+    noteBox->printText(noteNames_[std::size_t(note.note)]);
+}
+
+void Form3::showTrackTotal(int total)
+{
+    Label4->setText(QString::number(total));
+}
+
+void Form3::showGeneratedMap(const GeneratedPalette& palette)
+{
+    drawGeneratedStrip(Picture3->drawing(), palette);
     Picture3->update();
+}
+
+void Form3::tooFewColours()
+{
+    // Once per playback: a box per note would stack without end while the song plays.
+    if (tooFewKeysShown_)
+        return;
+    tooFewKeysShown_ = true;
+    dialogs_.message(this, QStringLiteral("Information"),
+                     QStringLiteral("At least two colors must be defined before the map can be generated"));
+}
+
+void Form3::pictureUnloadable(const QString& error)
+{
+    // One message per picture that fails, not one per note of a song.
+    if (lastUnloadable_ == state_.imagePath)
+        return;
+    lastUnloadable_ = state_.imagePath;
+    dialogs_.message(this, QStringLiteral("Lumarel"),
+                     QStringLiteral("Cannot show the picture \"%1\": %2").arg(QFileInfo(state_.imagePath).fileName(), error));
 }
 
 void Form3::startPaletteRun()
 {
-    main_.cycleOnce();
+    const CyclingResult result = colouring_.stepPalette(state_.imagePath, state_.generatedPalette, state_.cycling);
+    if (result.outcome == CyclingOutcome::Unloadable)
+        pictureUnloadable(result.error);
 }
 
 }  // namespace lumarel

@@ -1,28 +1,26 @@
 // The player's file opening, queueing, Play and Stop, and the meter-decay timer.
 #include <QApplication>
-#include <QFileDialog>
 #include <QFileInfo>
+#include <QPushButton>
+#include <QTimer>
 
+#include "midi/midi_output.h"
+#include "midi/song_queue.h"
+#include "music/track_rows.h"
 #include "platform/message_wait.h"
+#include "platform/widgets/dialogs.h"
 #include "player/form3.h"
-#include "player/midi_output.h"
-#include "player/song_queue.h"
-#include "player/track_rows.h"
 
 namespace lumarel {
 
 void Form3::openMidiFile()
 {
-    const QString path = askMidiFileName ? askMidiFileName() : [this] {
-        QFileDialog dialog(this, QStringLiteral("Open MIDI File"));
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilter(QStringLiteral("(*.mid) MIDI files (*.mid)"));
-        dialog.setDefaultSuffix(QStringLiteral("mid"));
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-                   ? dialog.selectedFiles().constFirst()
-                   : QString();
-    }();
+    FileDialogSettings settings;
+    settings.title = QStringLiteral("Open MIDI File");
+    settings.filters = {QStringLiteral("(*.mid) MIDI files (*.mid)")};
+    settings.defaultSuffix = QStringLiteral("mid");
+    settings.showPatterns = false;  // the description already names its pattern
+    const QString path = dialogs_.openFileName(this, settings);
     if (path.isEmpty())
         return;  // cancelled: the player stays as it was
     loadMidiFile(path);
@@ -30,28 +28,27 @@ void Form3::openMidiFile()
 
 bool Form3::loadMidiFile(const QString& path)
 {
-    Midifile1.setAction(Midifile::Close);
-    Midifile1.setFileName(path);
-    Midifile1.setAction(Midifile::Open);
+    // Read into a reader of its own first: a file that is refused leaves the loaded song, its rows,
+    // the caption and Play as they were.
+    Midifile candidate;
+    candidate.setFileName(path);
+    candidate.setAction(Midifile::Open);
     const QString name = QFileInfo(path).fileName();
-    if (!Midifile1.isOpen()) {
-        // Refused: the player is left with no file, and Play stays off until one opens.
-        Midifile1.setFileName(QString());
-        buildTrackRows();
-        CmdStop->setEnabled(false);
-        CmdPlay->setEnabled(false);
-        showMessage(QStringLiteral("Lumarel"),
-                    QStringLiteral("Cannot open the MIDI file \"%1\": %2").arg(name, Midifile1.error()));
+    if (!candidate.isOpen()) {
+        dialogs_.message(this, QStringLiteral("Lumarel"),
+                         QStringLiteral("Cannot open the MIDI file \"%1\": %2").arg(name, candidate.error()));
         return false;
     }
+    Midifile1.setAction(Midifile::Close);
+    Midifile1 = std::move(candidate);
     buildTrackRows();
     QCoreApplication::processEvents();
     CmdStop->setEnabled(false);
     CmdPlay->setEnabled(true);
     if (Midifile1.damaged()) {
-        showMessage(QStringLiteral("Lumarel"),
-                    QStringLiteral("The MIDI file \"%1\" is damaged (%2). What could be read will play.")
-                        .arg(name, Midifile1.damageText()));
+        dialogs_.message(this, QStringLiteral("Lumarel"),
+                         QStringLiteral("The MIDI file \"%1\" is damaged (%2). What could be read will play.")
+                             .arg(name, Midifile1.damageText()));
     }
     return true;
 }
@@ -65,7 +62,7 @@ void Form3::queueSong()
     }
     QCoreApplication::processEvents();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    firstTrack = firstTrackFor(Midifile1.trackCount());
+    firstTrack_ = firstTrackFor(Midifile1.trackCount());
     lumarel::queueSong(Midifile1, MIDIOutput1, [this](int percent) {
         setWindowTitle(QStringLiteral("Midi File Player - Lumarel - %1%").arg(percent));
     });
@@ -79,12 +76,16 @@ void Form3::startPlayback()
     tooFewKeysShown_ = false;
     queueSong();
     MIDIOutput1.setAction(MIDIOutput::Start);
+    activePlayback_ = MIDIOutput1.playbackSerial();
     CmdStop->setEnabled(true);
 }
 
 void Form3::stopPlayback()
 {
     MIDIOutput1.setAction(MIDIOutput::Stop);
+    // Nothing the stopped playback posted may show after this, even if it was held back.
+    activePlayback_ = 0;
+    ++shownState_;
     clearTrackRows();
     closeOutputDevice();
     CmdStop->setEnabled(false);
@@ -94,8 +95,8 @@ void Form3::stopPlayback()
 void Form3::cmdPlayClick()
 {
     startPlayback();
-    Timer1.start();
-    MessageWait::consumeTimer(Timer1.timerId());
+    Timer1->start();
+    wait_.consumeTimer(Timer1->timerId());
 }
 
 void Form3::cmdStopClick()
@@ -109,20 +110,15 @@ void Form3::cmdStopClick()
 void Form3::stopTimer()
 {
     // Timer ids are reused: a stopped timer's id must not stay registered with the cycling run.
-    if (Timer1.timerId() >= 0)
-        MessageWait::releaseTimer(Timer1.timerId());
-    Timer1.stop();
-}
-
-void Form3::outputDevComboClick()
-{
-    stopPlayback();
+    if (Timer1->timerId() >= 0)
+        wait_.releaseTimer(Timer1->timerId());
+    Timer1->stop();
 }
 
 void Form3::timer1Tick()
 {
-    for (int i = 0; i < rowCount; ++i)
-        Vindicator1[std::size_t(i)]->setLevel(decayedMeter(Vindicator1[std::size_t(i)]->level(), meterDecayStep));
+    colouring_.decayMeters(meterDecayStep_);
+    showMeters();
 }
 
 }  // namespace lumarel

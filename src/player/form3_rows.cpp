@@ -1,18 +1,23 @@
 // The player's track rows: built as files change, named from their tracks, cleared on stop.
 #include <QApplication>
+#include <QLabel>
 
+#include "midi/midi_output.h"
+#include "model/text.h"
+#include "music/track_rows.h"
+#include "platform/widgets/level_meter.h"
+#include "platform/widgets/picture_box.h"
 #include "player/form3.h"
-#include "player/midi_output.h"
-#include "player/track_rows.h"
+#include "player/row_layout.h"
 
 namespace lumarel {
 
 void Form3::buildTrackRows()
 {
     const int readerTracks = Midifile1.isOpen() ? Midifile1.trackCount() : 0;
-    firstTrack = firstTrackFor(readerTracks);
+    firstTrack_ = firstTrackFor(readerTracks);
     state_.trackCount = cappedTrackCount(readerTracks);
-    const int wanted = wantedRowCount(state_.trackCount, firstTrack);
+    const int wanted = wantedRowCount(state_.trackCount, firstTrack_);
 
     while (int(LabelTrackName.size()) < wanted)
         addRow(int(LabelTrackName.size()));
@@ -20,17 +25,21 @@ void Form3::buildTrackRows()
         removeLastRow();
     for (QLabel* label : LabelTrackName)
         label->clear();
-    rowCount = std::int16_t(wanted);
+    rowCount_ = std::int16_t(wanted);
+    // Notes of the song shown before belong to rows that are gone.
+    ++shownState_;
+    colouring_.setRows(firstTrack_, rowCount_);
+    showMeters();
 
     // The inner height follows the rows.
-    resize(width(), twipsToPxY(clientHeightTwips(rowCount)));
+    resize(width(), twipsToPxY(clientHeightTwips(rowCount_)));
     QCoreApplication::processEvents();
 
     if (readerTracks > 0)
-        msPerTick = Midifile1.msPerTick();
+        msPerTick_ = Midifile1.msPerTick();
     for (int k = 1; k <= state_.trackCount; ++k) {
         if (readerTracks == 1 || k >= 2)
-            LabelTrackName[std::size_t(k - firstTrack)]->setText(trackName(k).trimmed());
+            LabelTrackName[std::size_t(k - firstTrack_)]->setText(trimmedBlanks(trackName(k)));
     }
 }
 
@@ -54,9 +63,10 @@ QString Form3::trackName(int track)
 
 void Form3::clearTrackRows()
 {
+    colouring_.clearMeters();
+    showMeters();
     const QColor face = palette().color(QPalette::Button);
-    for (int i = 0; i < rowCount; ++i) {
-        Vindicator1[std::size_t(i)]->setLevel(0);
+    for (int i = 0; i < rowCount_; ++i) {
         Picture1[std::size_t(i)]->setBackColor(face);
         Picture2[std::size_t(i)]->setBackColor(face);
     }
@@ -67,6 +77,12 @@ void Form3::clearTrackRows()
             MIDIOutput1.setMsgData2(0);
         }
     }
+}
+
+void Form3::showMeters()
+{
+    for (int i = 0; i < colouring_.rowCount() && i < int(Vindicator1.size()); ++i)
+        Vindicator1[std::size_t(i)]->setLevel(colouring_.meter(i));
 }
 
 }  // namespace lumarel

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "animation/animate.h"
-#include "app/shared_state.h"
+#include "animation/cycling.h"
 
 namespace lumarel {
 namespace {
@@ -72,21 +72,22 @@ private:
 };
 
 struct CycleRun {
-    SharedState state;
+    GeneratedPalette palette;
+    CyclingControl control;
     FakeSurface surface;
     FakeMessages messages{surface};
-    Animate animator{state, messages};
+    Animate animator{surface, messages};
+    QString file = QStringLiteral("/pictures/fractal.gif");
 
     CycleRun()
     {
         for (std::size_t i = 1; i <= 256; ++i)
-            state.generatedPalette[i] = {std::int16_t(i - 1), std::int16_t(256 - i), std::int16_t((i * 5) % 256), 0};
-        animator.pict = &surface;
-        animator.File = QStringLiteral("/pictures/fractal.gif");
+            palette[i] = {std::int16_t(i - 1), std::int16_t(256 - i), std::int16_t((i * 5) % 256), 0};
     }
+    bool show(QString* error = nullptr) { return animator.Show(file, palette, control, error); }
     PaletteEntry generated(std::size_t i) const
     {
-        const KeyColor& c = state.generatedPalette[i];
+        const KeyColor& c = palette[i];
         return {std::uint8_t(c.red), std::uint8_t(c.green), std::uint8_t(c.blue), kPcReserved};
     }
     LogPalette initial() const
@@ -101,15 +102,15 @@ struct CycleRun {
 TEST(Animate, ARunStartedWithStopSetMakesOneStepWithOneMessage)
 {
     CycleRun run;
-    run.state.stopAnimation = kTrue;
+    run.control.stopAnimation = true;
     run.messages.script = {FakeMessages::mouse(), FakeMessages::mouse()};
-    ASSERT_TRUE(run.animator.Show());
+    ASSERT_TRUE(run.show());
     EXPECT_EQ(run.surface.loads, std::vector<QString>{QStringLiteral("/pictures/fractal.gif")});
     EXPECT_EQ(run.animator.stepsMade(), 1);
     EXPECT_EQ(run.messages.taken, 1);
     EXPECT_EQ(run.surface.realizes, 1);
     EXPECT_EQ(run.animator.pushesMade(), 1);
-    EXPECT_EQ(run.state.stopAnimation, kTrue);
+    EXPECT_TRUE(run.control.stopAnimation);
     // Shown entry i is generated entry i + 2; entry 255 is generated entry 1.
     for (std::size_t i = 0; i < 255; ++i)
         EXPECT_EQ(run.surface.shown[i], run.generated(i + 2)) << i;
@@ -138,11 +139,11 @@ TEST(Animate, RotationsComeBackToTheStart)
     CycleRun run;
     for (int i = 0; i < 255; ++i)
         run.messages.script.push_back(i % 2 ? FakeMessages::mouse() : FakeMessages::key(0x25, WindowMessage::Kind::KeyUp));
-    ASSERT_TRUE(run.animator.Show());
+    ASSERT_TRUE(run.show());
     EXPECT_EQ(run.animator.stepsMade(), 256);
     EXPECT_EQ(run.animator.paletteBuffer(), run.initial());
     EXPECT_FALSE(run.surface.entry255Changed);
-    EXPECT_EQ(run.state.stopAnimation, kTrue);
+    EXPECT_TRUE(run.control.stopAnimation);
 }
 
 TEST(Animate, ArrowsSteerWithoutEndingTheRun)
@@ -152,13 +153,13 @@ TEST(Animate, ArrowsSteerWithoutEndingTheRun)
     // Left; step 5 lower; Escape.
     run.messages.script = {FakeMessages::key(0x27), FakeMessages::key(0x6D), FakeMessages::key(0x6B),
                            FakeMessages::key(0x25), FakeMessages::key(0x1B)};
-    ASSERT_TRUE(run.animator.Show());
+    ASSERT_TRUE(run.show());
     EXPECT_EQ(run.animator.stepsMade(), 5);
     LogPalette expected = run.initial();
     Animate::rotateTowardHigher(expected);
     EXPECT_EQ(run.animator.paletteBuffer(), expected);
-    EXPECT_EQ(run.state.stopAnimation, kTrue);
-    EXPECT_EQ(run.state.cycleDelay, 0);
+    EXPECT_TRUE(run.control.stopAnimation);
+    EXPECT_EQ(run.control.cycleDelay, 0);
     EXPECT_FALSE(run.surface.entry255Changed);
 }
 
@@ -169,9 +170,9 @@ TEST(Animate, AnyOtherKeyEndsTheRunButKeyUpsMouseAndFailuresDoNot)
         run.messages.script = {FakeMessages::key(code, WindowMessage::Kind::KeyUp), FakeMessages::mouse(),
                                {WindowMessage::Kind::KeyDown, 0x1B, true}, FakeMessages::key(code),
                                FakeMessages::mouse()};
-        ASSERT_TRUE(run.animator.Show());
+        ASSERT_TRUE(run.show());
         EXPECT_EQ(run.messages.taken, 4) << code;
-        EXPECT_EQ(run.state.stopAnimation, kTrue) << code;
+        EXPECT_TRUE(run.control.stopAnimation) << code;
         LogPalette expected = run.initial();
         for (int i = 0; i < 4; ++i)
             Animate::rotateTowardLower(expected);
@@ -184,38 +185,89 @@ TEST(Animate, KeypadKeysSetThePace)
     CycleRun run;
     run.messages.script = {FakeMessages::key(0x6B), FakeMessages::key(0x6D), FakeMessages::key(0x6D),
                            FakeMessages::key(0x6D), FakeMessages::mouse(), FakeMessages::key(0x1B)};
-    ASSERT_TRUE(run.animator.Show());
-    EXPECT_EQ(run.state.cycleDelay, 15);
+    ASSERT_TRUE(run.show());
+    EXPECT_EQ(run.control.cycleDelay, 15);
     EXPECT_EQ(run.messages.pushesPerStep, (std::vector<int>{1, 1, 6, 11, 16, 16}));
     EXPECT_EQ(run.animator.pushesMade(), 51);
 
     // Slower stops at 32765, the largest multiple of 5 a 16-bit count holds.
     CycleRun slow;
-    slow.state.cycleDelay = 32760;
+    slow.control.cycleDelay = 32760;
     slow.messages.script = {FakeMessages::key(0x6D), FakeMessages::key(0x6D)};
-    slow.state.stopAnimation = kFalse;
-    ASSERT_TRUE(slow.animator.Show());
-    EXPECT_EQ(slow.state.cycleDelay, Animate::kMaxCycleDelay);
+    ASSERT_TRUE(slow.show());
+    EXPECT_EQ(slow.control.cycleDelay, Animate::kMaxCycleDelay);
     EXPECT_EQ(slow.messages.pushesPerStep, (std::vector<int>{32761, 32766, 32766}));
 }
 
 TEST(Animate, APictureThatCannotBeLoadedStopsBeforeAnyPaletteWork)
 {
     CycleRun run;
-    run.animator.File = QStringLiteral("/pictures/broken.bad");
+    run.file = QStringLiteral("/pictures/broken.bad");
     QString error;
-    EXPECT_FALSE(run.animator.Show2(&error));
+    EXPECT_FALSE(run.animator.Show2(run.file, run.palette, run.control, &error));
     EXPECT_EQ(error, QStringLiteral("cannot open /pictures/broken.bad"));
     EXPECT_EQ(run.surface.realizes, 0);
     EXPECT_EQ(run.messages.taken, 0);
     EXPECT_EQ(run.animator.pushesMade(), 0);
 
     // Show2 runs like Show.
-    run.animator.File = QStringLiteral("/pictures/fine.gif");
-    run.state.stopAnimation = kTrue;
-    EXPECT_TRUE(run.animator.Show2());
+    run.file = QStringLiteral("/pictures/fine.gif");
+    run.control.stopAnimation = true;
+    EXPECT_TRUE(run.animator.Show2(run.file, run.palette, run.control));
     EXPECT_EQ(run.animator.stepsMade(), 1);
     EXPECT_EQ(run.surface.shown[0], run.generated(2));
+}
+
+// The loop of every starter: a fresh engine per run, each run taking the messages for its length,
+// never a run inside a run, and a picture that cannot be loaded stops the loop.
+class CountingSource : public FakeMessages {
+public:
+    using FakeMessages::FakeMessages;
+    bool running() const override { return busy || depth > 0; }
+    void begin() override { ++depth, ++begun; }
+    void end() override { --depth; }
+    bool busy = false;
+    int depth = 0;
+    int begun = 0;
+};
+
+TEST(Cycling, StartersMakeRunsUntilTheStopFlagIsSet)
+{
+    CycleRun run;
+    CountingSource source(run.surface);
+    // One step: the flag is set first whatever it was, and cycleDelay starts at 0.
+    run.control = {false, 25};
+    source.script = {FakeMessages::key(0x27)};
+    CyclingResult result = runCycling(run.surface, source, run.file, run.palette, run.control, CyclingStart::OneStep);
+    EXPECT_EQ(result.outcome, CyclingOutcome::Ran);
+    EXPECT_EQ(result.steps, 1);
+    EXPECT_EQ(source.taken, 1);
+    EXPECT_TRUE(run.control.stopAnimation);
+    EXPECT_EQ(run.control.cycleDelay, 0);
+    EXPECT_EQ(source.begun, 1);
+    EXPECT_EQ(source.depth, 0);
+
+    // Until stopped: the flag is cleared first; a stop key ends it.
+    source.script = {FakeMessages::mouse(), FakeMessages::key(0x6D), FakeMessages::key(0x1B)};
+    result = runCycling(run.surface, source, run.file, run.palette, run.control, CyclingStart::UntilStopped);
+    EXPECT_EQ(result.steps, 3);
+    EXPECT_EQ(run.control.cycleDelay, 5);
+    EXPECT_EQ(source.begun, 2);
+
+    // Never a run inside a run.
+    source.busy = true;
+    result = runCycling(run.surface, source, run.file, run.palette, run.control, CyclingStart::UntilStopped);
+    EXPECT_EQ(result.outcome, CyclingOutcome::Busy);
+    EXPECT_EQ(source.begun, 2);
+    source.busy = false;
+
+    // A picture that cannot be loaded ends the loop with the reason, the flag set.
+    run.file = QStringLiteral("/pictures/gone.bad");
+    result = runCycling(run.surface, source, run.file, run.palette, run.control, CyclingStart::UntilStopped);
+    EXPECT_EQ(result.outcome, CyclingOutcome::Unloadable);
+    EXPECT_TRUE(run.control.stopAnimation);
+    EXPECT_TRUE(result.error.contains(QStringLiteral("gone.bad")));
+    EXPECT_EQ(source.depth, 0);
 }
 
 }  // namespace

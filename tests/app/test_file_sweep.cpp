@@ -10,10 +10,10 @@
 
 #include "maps/map_file.h"
 #include "platform/picture_loader.h"
-#include "player/midi_output.h"
-#include "player/midifile.h"
-#include "player/recording_device.h"
-#include "player/song_queue.h"
+#include "midi/midi_output.h"
+#include "midi/midifile.h"
+#include "midi/recording_device.h"
+#include "midi/song_queue.h"
 #include "support/test_support.h"
 
 using namespace lumarel;

@@ -33,7 +33,7 @@ TEST(MainLayout, PicturesFillTheScreenAndTheWorkArea)
     EXPECT_DOUBLE_EQ(layout.picture1.height, 738 - 128 - 30);
     EXPECT_DOUBLE_EQ(layout.picture3.width, 1024 - 552 - 10);
     EXPECT_DOUBLE_EQ(layout.picture3.height, 97);
-    EXPECT_DOUBLE_EQ(layout.tabHeightPx, layout.picture1.height);
+    EXPECT_DOUBLE_EQ(layout.tab.height, layout.picture1.height);
     EXPECT_DOUBLE_EQ(layout.windowHeightTwips, 738 * 15);
     // The visible display covers exactly the hidden image holder.
     EXPECT_DOUBLE_EQ(layout.picture2.left, layout.picture1.left);
@@ -44,13 +44,36 @@ TEST(MainLayout, PicturesFillTheScreenAndTheWorkArea)
 
 TEST(MainLayout, NothingIsTruncatedOnAScreenOfAnotherDensity)
 {
-    // 120 DPI: 12 twips per pixel. 1366 wide gives a fractional quotient nowhere, but a work
-    // area of 727.5 pixels must stay fractional.
+    // 120 DPI: 12 twips per pixel. A work area of 727.5 pixels must stay fractional.
     const ScreenMetrics screen{12, 12, 1366 * 12, 768 * 12, 8730};
     const MainLayout layout = computeMainLayout(screen);
     EXPECT_DOUBLE_EQ(layout.workAreaHeightPx, 727.5);
-    EXPECT_DOUBLE_EQ(layout.picture1.height, 727.5 - 158);
+    EXPECT_DOUBLE_EQ(layout.picture1.height, 727.5 - 1920.0 / 12 - 30);
     EXPECT_EQ(layout.extraListHeightTwips, 4280);
+}
+
+TEST(MainLayout, EveryDesignedPlaceIsConvertedAtTheScreensDensity)
+{
+    // 96, 120 and 144 DPI: 15, 12 and 10 twips per pixel. The designed twips become pixels of the
+    // screen, the picture boxes and the strip as much as the lists and buttons.
+    for (const double tpp : {15.0, 12.0, 10.0}) {
+        const MainLayout layout = computeMainLayout(screenOf(1280, 1024, 994, tpp));
+        EXPECT_DOUBLE_EQ(layout.picture1.left, 3000 / tpp) << tpp;
+        EXPECT_DOUBLE_EQ(layout.picture1.top, 1920 / tpp) << tpp;
+        EXPECT_DOUBLE_EQ(layout.picture1.width, 1280 - 3000 / tpp - 10) << tpp;
+        EXPECT_DOUBLE_EQ(layout.picture1.height, 994 - 1920 / tpp - 30) << tpp;
+        EXPECT_DOUBLE_EQ(layout.picture3.left, 8280 / tpp) << tpp;
+        EXPECT_DOUBLE_EQ(layout.picture3.height, 1455 / tpp) << tpp;
+        EXPECT_DOUBLE_EQ(layout.picture3.width, 1280 - 8280 / tpp - 10) << tpp;
+        EXPECT_DOUBLE_EQ(layout.picture4.width, 1695 / tpp) << tpp;
+        EXPECT_DOUBLE_EQ(layout.frame1.width, 8055 / tpp) << tpp;
+        EXPECT_DOUBLE_EQ(layout.tab.left, 120 / tpp) << tpp;
+        EXPECT_DOUBLE_EQ(layout.tab.height, layout.picture1.height) << tpp;
+    }
+    // The 120-DPI case from a user's screen: 1280 wide, 440 of work area.
+    const MainLayout small = computeMainLayout(screenOf(1280, 480, 440, 12));
+    EXPECT_DOUBLE_EQ(small.picture1.width, 1020);
+    EXPECT_DOUBLE_EQ(small.picture1.height, 250);
 }
 
 TEST(Paths, HelpLogoAndChosenFilesJoinWithOneSeparator)

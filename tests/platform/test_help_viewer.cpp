@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "platform/help_viewer.h"
+#include "platform/widgets/help_viewer.h"
 #include "support/test_support.h"
 #include "support/ui_watchdog.h"
 
@@ -19,8 +19,7 @@ class TestHelpViewer : public QObject {
 private slots:
     void cleanup()
     {
-        closeHelp();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete viewer_;
         QCOMPARE(watchdog_.closedModals, 0);
     }
 
@@ -33,8 +32,7 @@ private slots:
             "<h1 id=\"contents\">Contents</h1><p><a href=\"#far\">down</a></p>"
             + QByteArray(200, '\n').replace("\n", "<p>filler line</p>")
             + "<h2 id=\"far\">Far section \xC2\xB0</h2></body></html>");
-        showHelpContents(&owner, file);
-        HelpViewer* viewer = helpViewer();
+        HelpViewer* viewer = show(&owner, file);
         QVERIFY(viewer);
         QVERIFY(viewer->isVisible());
         QCOMPARE(viewer->windowTitle(), QStringLiteral("First help"));
@@ -46,8 +44,7 @@ private slots:
         QTRY_VERIFY(viewer->browser()->verticalScrollBar()->value() > 0);
         const QString second = test::writeTempFile(
             "second.HLP", "<html><head><title>Second help</title></head><body><p>Other text</p></body></html>");
-        showHelpContents(&owner, second);
-        QCOMPARE(helpViewer(), viewer);
+        QCOMPARE(show(&owner, second), viewer);
         QCOMPARE(viewer->windowTitle(), QStringLiteral("Second help"));
         QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("Other text")));
         QCOMPARE(viewer->browser()->verticalScrollBar()->value(), 0);
@@ -57,15 +54,14 @@ private slots:
         QVERIFY(rewrite.open(QIODevice::WriteOnly | QIODevice::Truncate));
         rewrite.write("<html><body><p>Rewritten text</p></body></html>");
         rewrite.close();
-        showHelpContents(&owner, second);
+        show(&owner, second);
         QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("Rewritten text")));
     }
 
     void missingFileShowsAMessageNamingIt()
     {
         const QString missing = QDir(test::tempDir()).filePath("no-such-help.HLP");
-        showHelpContents(nullptr, missing);
-        HelpViewer* viewer = helpViewer();
+        HelpViewer* viewer = show(nullptr, missing);
         QVERIFY(viewer);
         QVERIFY(viewer->isVisible());
         const QString text = viewer->browser()->toPlainText();
@@ -73,25 +69,8 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("could not be opened")));
 
         // A folder is no help file either.
-        showHelpContents(nullptr, test::tempDir());
+        show(nullptr, test::tempDir());
         QVERIFY(viewer->browser()->toPlainText().contains(test::tempDir()));
-    }
-
-    void closeHelpClosesTheWindow()
-    {
-        closeHelp();  // nothing open: nothing happens
-        showHelpContents(nullptr, test::writeTempFile("close.HLP", "<p>x</p>"));
-        QPointer<HelpViewer> viewer = helpViewer();
-        QVERIFY(viewer && viewer->isVisible());
-        closeHelp();
-        QVERIFY(viewer.isNull() || !viewer->isVisible());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(viewer.isNull());
-        QVERIFY(helpViewer() == nullptr);
-
-        // Opening again after closing makes a new window.
-        showHelpContents(nullptr, test::writeTempFile("close.HLP", "<p>x</p>"));
-        QVERIFY(helpViewer() && helpViewer()->isVisible());
     }
 
     // The help shipped with the program: it loads, its contents links all lead somewhere, and it
@@ -113,17 +92,28 @@ private slots:
         }
         QVERIFY(links >= 8);
 
-        showHelpContents(nullptr, shipped);
-        const QString text = helpViewer()->browser()->toPlainText();
+        HelpViewer* viewer = show(nullptr, shipped);
+        const QString text = viewer->browser()->toPlainText();
         for (const char* caption :
              {"Bmp Files", "Map Files", "Animate Palette", "Help", "Save Bmp", "Copy", "About", "Midi File Player",
               "Quit", "Plug - In", "Open Midi File", "Play", "Stop", "Animate!", "Device di Output:", "System Info",
               "Le informazioni sul sistema", "Escape", "Ottava", "Funzioni", "Action Table"})
             QVERIFY2(text.contains(QLatin1String(caption)), caption);
-        QVERIFY(helpViewer()->windowTitle().contains(QStringLiteral("Lumarel")));
+        QVERIFY(viewer->windowTitle().contains(QStringLiteral("Lumarel")));
     }
 
 private:
+    // Shows a help file at its contents, in the one help window as the program keeps it.
+    HelpViewer* show(QWidget* owner, const QString& file)
+    {
+        if (!viewer_)
+            viewer_ = new HelpViewer(owner);
+        viewer_->showContents(file);
+        viewer_->show();
+        return viewer_;
+    }
+
+    QPointer<HelpViewer> viewer_;
     test::UiWatchdog watchdog_{10};
 };
 

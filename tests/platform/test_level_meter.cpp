@@ -5,7 +5,7 @@
 #include <QStyleOptionProgressBar>
 #include <QtTest>
 
-#include "platform/level_meter.h"
+#include "platform/widgets/level_meter.h"
 
 namespace lumarel {
 

@@ -26,25 +26,26 @@ std::array<PaletteEntry, 256> rampPalette()
 
 TEST(PaletteDisplay, ShowsOwnColoursThenThePaletteThroughTheStretchedIndices)
 {
-    const IndexedPicture picture = smallPicture();
-    QImage frame;
+    const auto picture = std::make_shared<const IndexedPicture>(smallPicture());
     PaletteDisplay display;
-    display.setTarget(&frame);
-    display.setPicture(picture, QSize(7, 5));
+    display.setDisplaySize(QSize(7, 5));
+    display.setPicture(picture);
+    QImage frame = display.frame();
     ASSERT_EQ(frame.size(), QSize(7, 5));
     EXPECT_EQ(frame.format(), QImage::Format_RGB32);
     EXPECT_FALSE(display.realized());
     for (int y = 0; y < 5; ++y) {
         for (int x = 0; x < 7; ++x) {
-            const std::uint8_t index = picture.at(x * 3 / 7, y * 2 / 5);
+            const std::uint8_t index = picture->at(x * 3 / 7, y * 2 / 5);
             EXPECT_EQ(display.indexAt(x, y), index) << x << "," << y;
-            EXPECT_EQ(frame.pixel(x, y), picture.palette[index]) << x << "," << y;
+            EXPECT_EQ(frame.pixel(x, y), picture->palette[index]) << x << "," << y;
         }
     }
 
     const auto palette = rampPalette();
     display.realize(palette);
     EXPECT_TRUE(display.realized());
+    frame = display.frame();
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 7; ++x)
             EXPECT_EQ(frame.pixel(x, y), qRgb(display.indexAt(x, y), 255 - display.indexAt(x, y), 99));
@@ -52,6 +53,7 @@ TEST(PaletteDisplay, ShowsOwnColoursThenThePaletteThroughTheStretchedIndices)
     // Replacing entry 4 recolours exactly the pixels of index 4.
     const PaletteEntry red{255, 0, 0, 1};
     display.animate(4, 1, &red);
+    frame = display.frame();
     for (int y = 0; y < 5; ++y) {
         for (int x = 0; x < 7; ++x) {
             const int index = display.indexAt(x, y);
@@ -63,28 +65,38 @@ TEST(PaletteDisplay, ShowsOwnColoursThenThePaletteThroughTheStretchedIndices)
     EXPECT_EQ(display.colourTable()[255], qRgb(5, 250, 99));
 
     display.showOwnColours();
-    EXPECT_EQ(frame.pixel(6, 4), picture.palette[5]);
+    EXPECT_EQ(display.frame().pixel(6, 4), picture->palette[5]);
 }
 
-TEST(PaletteDisplay, FollowsANewDisplaySizeAndLeavesOtherFramesAlone)
+TEST(PaletteDisplay, TellsWhoShowsItOfEveryChangeAndFollowsANewSize)
 {
-    QImage frame;
     PaletteDisplay display;
-    display.setPicture(smallPicture(), QSize(6, 4));
-    EXPECT_TRUE(frame.isNull());  // no target yet
-    display.setTarget(&frame);
+    std::vector<PaletteDisplay::Change> changes;
+    display.setObserver([&changes](PaletteDisplay::Change change) { changes.push_back(change); });
+    const auto picture = std::make_shared<const IndexedPicture>(smallPicture());
+    display.setDisplaySize(QSize(6, 4));
+    display.setPicture(picture);
     display.realize(rampPalette());
-    EXPECT_EQ(frame.size(), QSize(6, 4));
-    display.setDisplaySize(QSize(12, 2));
-    EXPECT_EQ(frame.size(), QSize(12, 2));
-    EXPECT_EQ(frame.pixel(11, 1), qRgb(5, 250, 99));
-    EXPECT_TRUE(display.realized());
-
-    display.clear();
-    EXPECT_FALSE(display.hasPicture());
     const PaletteEntry black{0, 0, 0, 1};
     display.animate(5, 1, &black);
-    EXPECT_EQ(frame.pixel(11, 1), qRgb(5, 250, 99));
+    using Change = PaletteDisplay::Change;
+    EXPECT_EQ(changes, (std::vector<Change>{Change::Picture, Change::Picture, Change::Realized, Change::Pushed}));
+    EXPECT_EQ(display.pushCount(), 1u);
+
+    // A new size restretches the picture; the realised palette stays.
+    display.setDisplaySize(QSize(12, 2));
+    EXPECT_EQ(display.frame().size(), QSize(12, 2));
+    EXPECT_EQ(display.frame().pixel(11, 1), qRgb(0, 0, 0));  // index 5, pushed black
+    EXPECT_EQ(display.frame().pixel(0, 0), qRgb(0, 255, 99));
+    EXPECT_TRUE(display.realized());
+
+    // Without a picture a push changes nothing and there is no frame.
+    display.clear();
+    EXPECT_FALSE(display.hasPicture());
+    EXPECT_TRUE(display.frame().isNull());
+    display.showOwnColours();
+    display.animate(5, 1, &black);
+    EXPECT_EQ(display.pushCount(), 1u);
 }
 
 }  // namespace

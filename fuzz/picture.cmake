@@ -1,1 +1,0 @@
-lumarel_add_fuzzer(fuzz_picture_loader ${CMAKE_CURRENT_LIST_DIR}/fuzz_picture_loader.cpp)

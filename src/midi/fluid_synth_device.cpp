@@ -1,0 +1,204 @@
+#include "midi/fluid_synth_device.h"
+
+#include <QFile>
+#include <QLoggingCategory>
+#include <fluidsynth.h>
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+Q_LOGGING_CATEGORY(lcSynth, "lumarel.player.synth", QtWarningMsg)
+
+namespace lumarel {
+
+namespace {
+
+// FluidSynth writes its messages to stderr unless told otherwise; keep them as a trace.
+void logToCategory(int level, const char* message, void*)
+{
+    if (level <= FLUID_ERR)
+        qCWarning(lcSynth) << message;
+    else
+        qCDebug(lcSynth) << message;
+}
+
+void routeSynthLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+            fluid_set_log_function(level, logToCategory, nullptr);
+    });
+}
+
+constexpr float fullGain = 1.0f;  // Volume 65535
+
+struct SynthParts {
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* synth = nullptr;
+};
+
+// Settings and a synth with the SoundFont loaded, or an error.
+std::optional<DeviceError> makeSynth(SynthParts& parts, double sampleRate)
+{
+    routeSynthLog();
+    const QString soundFont = FluidSynthDevice::findSoundFont();
+    if (soundFont.isEmpty())
+        return DeviceError{OutputError::NoSoundFont,
+                           QStringLiteral("The built-in synth found no SoundFont. Install a General MIDI "
+                                          "SoundFont (for example the package timgm6mb-soundfont or "
+                                          "fluid-soundfont-gm) in /usr/share/sounds/sf2.")};
+    parts.settings = new_fluid_settings();
+    fluid_settings_setnum(parts.settings, "synth.sample-rate", sampleRate);
+    parts.synth = new_fluid_synth(parts.settings);
+    if (!parts.synth || fluid_synth_sfload(parts.synth, QFile::encodeName(soundFont).constData(), 1) == FLUID_FAILED)
+        return DeviceError{OutputError::NoSoundFont,
+                           QStringLiteral("The built-in synth could not load the SoundFont %1.").arg(soundFont)};
+    return std::nullopt;
+}
+
+void freeSynth(SynthParts& parts)
+{
+    if (parts.synth)
+        delete_fluid_synth(parts.synth);
+    if (parts.settings)
+        delete_fluid_settings(parts.settings);
+    parts = {};
+}
+
+}  // namespace
+
+FluidSynthDevice::~FluidSynthDevice()
+{
+    close();
+}
+
+QString FluidSynthDevice::findSoundFont()
+{
+    for (const char* name : {"default-GM.sf2", "FluidR3_GM.sf2", "TimGM6mb.sf2"}) {
+        const QString path = QStringLiteral("/usr/share/sounds/sf2/") + QLatin1String(name);
+        if (QFile::exists(path))
+            return path;
+    }
+    return {};
+}
+
+std::optional<DeviceError> FluidSynthDevice::open()
+{
+    if (synth_)
+        return std::nullopt;
+    SynthParts parts;
+    if (auto failure = makeSynth(parts, 44100.0)) {
+        freeSynth(parts);
+        return failure;
+    }
+    for (const char* driver : {"pulseaudio", "alsa"}) {
+        fluid_settings_setstr(parts.settings, "audio.driver", driver);
+        driver_ = new_fluid_audio_driver(parts.settings, parts.synth);
+        if (driver_)
+            break;
+    }
+    if (!driver_) {
+        freeSynth(parts);
+        return DeviceError{OutputError::NoAudioDriver,
+                           QStringLiteral("The built-in synth has no sound output: neither PulseAudio "
+                                          "(or PipeWire) nor ALSA could be opened.")};
+    }
+    settings_ = parts.settings;
+    synth_ = parts.synth;
+    return std::nullopt;
+}
+
+void FluidSynthDevice::close()
+{
+    if (driver_)
+        delete_fluid_audio_driver(driver_);
+    driver_ = nullptr;
+    SynthParts parts{settings_, synth_};
+    freeSynth(parts);
+    settings_ = nullptr;
+    synth_ = nullptr;
+}
+
+void FluidSynthDevice::send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2)
+{
+    if (synth_)
+        sendTo(synth_, status, data1, data2);
+}
+
+void FluidSynthDevice::sendTo(fluid_synth_t* synth, std::uint8_t status, std::uint8_t data1, std::uint8_t data2)
+{
+    const int channel = status & 0x0F;
+    switch (status & 0xF0) {
+    case 0x80:
+        fluid_synth_noteoff(synth, channel, data1);
+        break;
+    case 0x90:
+        if (data2 == 0)
+            fluid_synth_noteoff(synth, channel, data1);
+        else
+            fluid_synth_noteon(synth, channel, data1, data2);
+        break;
+    case 0xA0:
+        fluid_synth_key_pressure(synth, channel, data1, data2);
+        break;
+    case 0xB0:
+        fluid_synth_cc(synth, channel, data1, data2);
+        break;
+    case 0xC0:
+        fluid_synth_program_change(synth, channel, data1);
+        break;
+    case 0xD0:
+        fluid_synth_channel_pressure(synth, channel, data1);
+        break;
+    case 0xE0:
+        fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));
+        break;
+    default:
+        break;
+    }
+}
+
+std::int32_t FluidSynthDevice::volume() const
+{
+    if (!synth_)
+        return 0;
+    return std::int32_t(std::lround(std::clamp(fluid_synth_get_gain(synth_) / fullGain, 0.0f, 1.0f) * 65535.0f));
+}
+
+void FluidSynthDevice::setVolume(std::int32_t volume)
+{
+    if (synth_)
+        fluid_synth_set_gain(synth_, fullGain * float(std::clamp(volume, 0, 65535)) / 65535.0f);
+}
+
+std::vector<std::int16_t> FluidSynthDevice::renderOffline(const std::vector<QueuedMessage>& messages,
+                                                          std::int64_t lengthUs, int sampleRate, QString* error)
+{
+    SynthParts parts;
+    if (auto failure = makeSynth(parts, sampleRate)) {
+        if (error)
+            *error = failure->text;
+        freeSynth(parts);
+        return {};
+    }
+    std::vector<QueuedMessage> plan = messages;
+    sortIntoPlayOrder(plan);
+    const std::int64_t totalFrames = lengthUs * sampleRate / 1000000;
+    std::vector<std::int16_t> samples(std::size_t(totalFrames) * 2);
+    std::int64_t frame = 0;
+    std::size_t next = 0;
+    while (frame < totalFrames) {
+        const std::int64_t nowUs = frame * 1000000 / sampleRate;
+        for (; next < plan.size() && plan[next].timeUs <= nowUs; ++next)
+            sendTo(parts.synth, plan[next].status, plan[next].data1, plan[next].data2);
+        const int block = int(std::min<std::int64_t>(64, totalFrames - frame));
+        std::int16_t* out = samples.data() + frame * 2;
+        fluid_synth_write_s16(parts.synth, block, out, 0, 2, out, 1, 2);
+        frame += block;
+    }
+    freeSynth(parts);
+    return samples;
+}
+
+}  // namespace lumarel

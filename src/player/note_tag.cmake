@@ -1,1 +1,0 @@
-target_sources(lumarel_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/note_tag.cpp)

@@ -1,1 +1,0 @@
-lumarel_add_gtest(test_file_listing ${CMAKE_CURRENT_LIST_DIR}/test_file_listing.cpp)

@@ -1,0 +1,18 @@
+#pragma once
+// The main() of a widget test program: the offscreen platform, an application and a watchdog that
+// closes a modal dialog left open, so a test fails instead of hanging.
+
+#include <QApplication>
+#include <QTest>
+
+#include "support/ui_watchdog.h"
+
+#define LUMAREL_QTEST_MAIN(TestClass)                        \
+    int main(int argc, char** argv)                          \
+    {                                                        \
+        qputenv("QT_QPA_PLATFORM", "offscreen");             \
+        QApplication app(argc, argv);                        \
+        lumarel::test::UiWatchdog watchdog;                  \
+        TestClass test;                                      \
+        return QTest::qExec(&test, argc, argv);              \
+    }
