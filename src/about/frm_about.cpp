@@ -77,6 +77,12 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent), registry_(std::make_uniqu
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
 
+    arrange();
+    Form_Load();
+}
+
+void frmAbout::arrange()
+{
     auto* text = new QVBoxLayout;
     text->addWidget(lblTitle);
     text->addWidget(lblVersion);
@@ -99,8 +105,6 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent), registry_(std::make_uniqu
     grid->setColumnStretch(1, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
     Label1->setFixedWidth(360);
-
-    Form_Load();
 }
 
 void frmAbout::Form_Load()

@@ -29,6 +29,7 @@ public:
     void setWebOpener(WebOpener opener) { webOpener_ = std::move(opener); }
 
 private:
+    void arrange();
     void Form_Load();
 
     QLabel* imgLogo = nullptr;

@@ -9,6 +9,7 @@
 #include "animation/wait_source.h"
 #include "model/shared_state.h"
 #include "platform/picture_files.h"
+#include "platform/picture_refusal.h"
 
 class QGroupBox;
 class QPushButton;
@@ -81,7 +82,7 @@ private:
     PictureFiles pictureFiles_;
     std::unique_ptr<Form2> form2_;
     bool unloading_ = false;
-    QString lastUnloadable_;  // the picture last reported as unloadable
+    PictureRefusals refusals_;
 
     // Controls.
     TabControl* SSTab1 = nullptr;

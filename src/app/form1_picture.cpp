@@ -9,6 +9,7 @@
 #include "app/paths.h"
 #include "maps/map_file.h"
 #include "maps/palette_strip.h"
+#include "platform/picture_refusal.h"
 #include "platform/stretch.h"
 #include "platform/widgets/dialogs.h"
 #include "platform/widgets/file_list.h"
@@ -33,13 +34,12 @@ bool Form1::showImage()
     // Load first: a picture that cannot be read leaves the previous one and its state in place.
     PictureFiles::Loaded loaded = pictureFiles_.load(path);
     if (!loaded.picture) {
-        dialogs_.message(this, QStringLiteral("Lumarel"),
-                         QStringLiteral("Cannot show the picture \"%1\": %2").arg(name, loaded.error));
+        dialogs_.message(this, QStringLiteral("Lumarel"), cannotShowPicture(path, loaded.error));
         highlightShownPicture();
         return false;
     }
     state_.imagePath = path;
-    lastUnloadable_.clear();
+    refusals_.shown();
     Picture1->setPicture(loaded.picture);
     refreshDisplay();
     Picture4->resize(Picture1->size());
@@ -109,12 +109,8 @@ void Form1::command1Click()
 
 void Form1::reportUnloadable(const QString& error)
 {
-    // One message per picture that fails, not one per step.
-    if (lastUnloadable_ == state_.imagePath)
-        return;
-    lastUnloadable_ = state_.imagePath;
-    dialogs_.message(this, QStringLiteral("Lumarel"),
-                     QStringLiteral("Cannot show the picture \"%1\": %2").arg(QFileInfo(state_.imagePath).fileName(), error));
+    if (refusals_.firstFor(state_.imagePath))
+        dialogs_.message(this, QStringLiteral("Lumarel"), cannotShowPicture(state_.imagePath, error));
 }
 
 }  // namespace lumarel

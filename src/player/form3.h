@@ -12,6 +12,7 @@
 #include "midi/note_names.h"
 #include "model/shared_state.h"
 #include "music/note_colouring.h"
+#include "platform/picture_refusal.h"
 
 class QComboBox;
 class QGroupBox;
@@ -157,7 +158,7 @@ private:
     std::deque<PendingNote> pendingNotes_;  // notes that arrived while the handler worked
     std::uint64_t noteState_ = 0;       // shownState_ when the note being handled began
     std::uint64_t notePlayback_ = 0;    // the playback of the note being handled
-    QString lastUnloadable_;            // the picture last reported as unloadable
+    PictureRefusals refusals_;          // a picture that cannot be shown is reported once
 };
 
 }  // namespace lumarel

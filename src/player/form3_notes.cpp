@@ -1,13 +1,13 @@
 // Played notes: each lights its track's row, sets the track's key colour, regenerates the map and
 // puts it on the main window's picture. Also the output's two other notifications.
 #include <QApplication>
-#include <QFileInfo>
 #include <QLabel>
 
 #include "maps/palette_strip.h"
 #include "midi/midi_events.h"
 #include "music/track_rows.h"
 #include "platform/message_wait.h"
+#include "platform/picture_refusal.h"
 #include "platform/widgets/dialogs.h"
 #include "platform/widgets/level_meter.h"
 #include "platform/widgets/picture_box.h"
@@ -118,12 +118,8 @@ void Form3::tooFewColours()
 
 void Form3::pictureUnloadable(const QString& error)
 {
-    // One message per picture that fails, not one per note of a song.
-    if (lastUnloadable_ == state_.imagePath)
-        return;
-    lastUnloadable_ = state_.imagePath;
-    dialogs_.message(this, QStringLiteral("Lumarel"),
-                     QStringLiteral("Cannot show the picture \"%1\": %2").arg(QFileInfo(state_.imagePath).fileName(), error));
+    if (refusals_.firstFor(state_.imagePath))
+        dialogs_.message(this, QStringLiteral("Lumarel"), cannotShowPicture(state_.imagePath, error));
 }
 
 void Form3::startPaletteRun()
