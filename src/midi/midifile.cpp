@@ -177,15 +177,15 @@ private:
                 ev.payloadSize = size;
                 pos += size;
             } else if (byte >= 0xF0) {
-                // System common and real-time messages do not belong in a file. Those whose
-                // length is known are skipped (their delta carried to the next event); the
-                // undefined F4 and F5 end the track.
+                // System common and real-time messages do not belong in a file: each is skipped
+                // with its data bytes (none for the real-time and the undefined F4, F5, F9, FD),
+                // its delta carried to the next event, and the damage noted once.
                 const int skip = byte == 0xF2 ? 2 : (byte == 0xF1 || byte == 0xF3) ? 1 : 0;
                 const QString what = QStringLiteral("track %1 has the stray status 0x%2 at byte %3")
                                          .arg(number)
                                          .arg(byte, 2, 16, QLatin1Char('0'))
                                          .arg(pos - 1);
-                if (byte == 0xF4 || byte == 0xF5 || end - pos < std::uint64_t(skip)) {
+                if (end - pos < std::uint64_t(skip)) {
                     problem = what;
                     break;
                 }

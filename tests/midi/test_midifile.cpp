@@ -173,7 +173,7 @@ TEST(Midifile, ReadsUpToTheDamage)
     missingTrack[11] = 3;
     EXPECT_FALSE(songOf(MidiSong::parse(missingTrack)).damage.isEmpty());
 
-    // Stray system messages: known lengths are skipped and their time kept; F4 ends the track.
+    // Stray system messages are skipped with their data and their time kept.
     TrackBuilder strayStatus;
     strayStatus.event(0, {0x90, 60, 100}).event(5, {0xF8}).event(2, {0xF2, 1, 2}).event(7, {62, 100}).end();
     const MidiSong skipped = songOf(MidiSong::parse(smf(0, 96, {strayStatus})));
@@ -181,9 +181,21 @@ TEST(Midifile, ReadsUpToTheDamage)
     EXPECT_EQ(skipped.events[1].delta, 14u);
     EXPECT_EQ(skipped.events[1].data1, 62);
     EXPECT_TRUE(skipped.damage.join(' ').contains(QStringLiteral("stray status 0xf8")));
-    TrackBuilder undefined;
-    undefined.event(0, {0x90, 60, 100}).event(0, {0xF4}).event(0, {0x80, 60, 0}).end();
-    EXPECT_EQ(songOf(MidiSong::parse(smf(0, 96, {undefined}))).events.size(), 1u);
+    // The undefined F4 and F5 as well: a stray F4 before a C-major scale leaves the whole scale.
+    TrackBuilder scale;
+    scale.event(3, {0xF4});
+    const int keys[] = {60, 62, 64, 65, 67, 69, 71, 72};
+    for (int k = 0; k < 8; ++k)
+        scale.event(k == 0 ? 5 : 0, {0x90, keys[k], 100}).event(48, {0x80, keys[k], 0}).event(0, {0xF5});
+    scale.end();
+    const MidiSong played = songOf(MidiSong::parse(smf(0, 96, {scale})));
+    int notes = 0;
+    for (const MidiEvent& event : played.events)
+        notes += event.status == 0x90 ? 1 : 0;
+    EXPECT_EQ(notes, 8);
+    EXPECT_EQ(played.events[0].delta, 8u);  // the F4's delta is carried to the first note
+    EXPECT_EQ(played.damage.size(), 1);     // noted once
+    EXPECT_TRUE(played.damage.first().contains(QStringLiteral("0xf4")));
 
     // A data byte with no status to run on, and the file-level view of damage.
     TrackBuilder noStatus;
