@@ -17,6 +17,7 @@
 #include "platform/widgets/drive_list.h"
 #include "platform/widgets/file_list.h"
 #include "platform/widgets/folder_list.h"
+#include "platform/widgets/frame_pacer.h"
 #include "platform/widgets/picture_box.h"
 #include "platform/widgets/wrap_button.h"
 
@@ -90,6 +91,9 @@ void Form1::createControls()
     connect(Command5, &QPushButton::clicked, this, &Form1::playerRequested);
     connect(Command6, &QPushButton::clicked, this, [this] { close(); });
     connect(Command7, &QPushButton::clicked, this, [this] { copyPicture(); });
+
+    // Palette pushes and everything else redraw with the screen's refresh, not per change.
+    new FramePacer(this);
 
     // The window's keys do the same whatever control has the focus.
     for (QWidget* child : findChildren<QWidget*>())

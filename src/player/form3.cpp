@@ -15,6 +15,7 @@
 #include "midi/midi_output.h"
 #include "music/track_rows.h"
 #include "platform/message_wait.h"
+#include "platform/widgets/frame_pacer.h"
 #include "platform/widgets/level_meter.h"
 #include "platform/widgets/picture_box.h"
 #include "platform/widgets/wrap_button.h"
@@ -82,6 +83,8 @@ void Form3::createControls()
     Label1 = named(new QLabel(QStringLiteral("Track Name"), this), "Label1");
     Label4->setTextFormat(Qt::PlainText);
     Timer1 = named(new QTimer(this), "Timer1");
+    // Rows, meters and the strip redraw with the screen's refresh, not per note.
+    new FramePacer(this);
     placeControls();
 
     // Row 0 exists in the design; rows from 1 up are made as files need them.

@@ -12,13 +12,10 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent), backColor_(palette().
     display_.setObserver([this](PaletteDisplay::Change change) { displayChanged(change); });
 }
 
-void PictureBox::displayChanged(PaletteDisplay::Change change)
+void PictureBox::displayChanged(PaletteDisplay::Change)
 {
-    // A push is the palette changing on the screen: it is drawn at once, not through the queue.
-    if (change == PaletteDisplay::Change::Pushed)
-        repaint();
-    else
-        update();
+    // Marked, not drawn: the window draws the newest palette at its next frame.
+    update();
 }
 
 void PictureBox::setPicture(std::shared_ptr<const IndexedPicture> picture)

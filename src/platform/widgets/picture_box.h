@@ -33,7 +33,7 @@ public:
     QImage image() const;
 
     // The palette display this box shows while it holds a picture; its size follows the box's.
-    // A push is drawn at once.
+    // A change marks the box; it is drawn with its window's next frame.
     PaletteDisplay& display();
     const PaletteDisplay& display() const { return display_; }
 
