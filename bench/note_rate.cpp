@@ -1,8 +1,9 @@
-// Played notes at a fixed rate through the real handler: 1,000 notifications a second for five
-// seconds into the player, with the main window offscreen showing a 640x480 picture on a
-// 1920x1080 picture area. Measures the time from each notification's posting to the push of the
-// picture's new palette. With NOTE_RATE_DUMP=<file> it also writes, per note, its number, its
-// posting time and its latency in ms, to see where a backlog formed.
+// Played notes at a fixed rate through the real handler: --rate N notifications a second (1,000 by
+// default) for five seconds into the player, with the main window offscreen showing a 640x480
+// picture on a 1920x1080 picture area. Measures the time from each notification's posting to the
+// first drawn frame that shows its palette step, and how many frames were drawn a second.
+// With NOTE_RATE_DUMP=<file> it also writes, per note, its number, its posting time and its
+// latency in ms, to see where a backlog formed.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -27,6 +29,7 @@
 #include "midi/recording_device.h"
 #include "platform/message_wait.h"
 #include "platform/widgets/file_list.h"
+#include "platform/widgets/picture_box.h"
 #include "player/form3.h"
 
 using namespace lumarel;
@@ -34,9 +37,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kRate = 1000;
 constexpr int kSeconds = 5;
-constexpr int kNotes = kRate * kSeconds;
 
 QByteArray be32(quint32 v) { return QByteArray() + char(v >> 24) + char(v >> 16) + char(v >> 8) + char(v); }
 
@@ -51,33 +52,62 @@ QByteArray sixteenTrackSong()
     return out;
 }
 
-// The main window's picture as the player sees it: passes every step on and notes when each new
-// palette was pushed.
+// The main window's picture as the player sees it: passes every step on and notes which push of
+// the display each note's step was.
 class TimingPicture : public PaletteSurface {
 public:
-    explicit TimingPicture(PaletteSurface& picture) : picture_(picture) {}
+    TimingPicture(PaletteSurface& picture, const PaletteDisplay& display) : picture_(picture), display_(display) {}
     bool loadPicture(const QString& file, QString* error) override { return picture_.loadPicture(file, error); }
     void realizePalette(const LogPalette& palette) override { picture_.realizePalette(palette); }
     void animatePalette(int first, int count, const PaletteEntry* entries) override
     {
         picture_.animatePalette(first, count, entries);
-        pushedAt.push_back(Clock::now());
+        stepPush.push_back(display_.pushCount());
         // Every note qualifies: the meters go back to 0 as if the decay timer had run.
         for (int tick = 0; player && tick < 9; ++tick)
             player->timer1Tick();
     }
     Form3* player = nullptr;
-    std::vector<Clock::time_point> pushedAt;
+    std::vector<std::uint64_t> stepPush;  // per note, the push that showed its step
 
 private:
     PaletteSurface& picture_;
+    const PaletteDisplay& display_;
 };
+
+// The frames drawn of the picture: when, and which push each showed.
+class FrameWatch : public QObject {
+public:
+    explicit FrameWatch(PictureBox& box) : box_(box) { box.installEventFilter(this); }
+    std::vector<std::pair<std::uint64_t, Clock::time_point>> frames;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            frames.emplace_back(box_.display().pushCount(), Clock::now());
+        return false;
+    }
+
+private:
+    PictureBox& box_;
+};
+
+int rateFrom(int argc, char** argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--rate") == 0)
+            return std::max(1, std::atoi(argv[i + 1]));
+    return 1000;
+}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int kRate = rateFrom(argc, argv);
+    const int kNotes = kRate * kSeconds;
     QApplication app(argc, argv);
     QTemporaryDir folder;
 
@@ -117,7 +147,9 @@ int main(int argc, char** argv)
     if (!main.showImage())
         return 1;
 
-    TimingPicture link(main.pictureSurface());
+    auto* shown = main.findChild<PictureBox*>("Picture2");
+    TimingPicture link(main.pictureSurface(), shown->display());
+    FrameWatch frames(*shown);
     auto clock = std::make_shared<FakeClock>();
     auto log = std::make_shared<RecordingLog>();
     const PlayerContext context{state, main, link, wait, source, dialogs};
@@ -147,7 +179,8 @@ int main(int argc, char** argv)
     QObject::connect(&finisher, &QTimer::timeout, [&] {
         if (posted.load() == kNotes) {
             QCoreApplication::postEvent(&main, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier));
-            if (int(link.pushedAt.size()) >= kNotes)
+            if (int(link.stepPush.size()) >= kNotes && !frames.frames.empty()
+                && frames.frames.back().first >= link.stepPush.back())
                 app.quit();
         }
     });
@@ -156,11 +189,24 @@ int main(int argc, char** argv)
     app.exec();
     poster.join();
 
-    const std::size_t handled = std::min<std::size_t>(link.pushedAt.size(), kNotes);
+    // Each note's latency: from its posting to the first frame that showed its step.
+    const std::size_t stepped = std::min<std::size_t>(link.stepPush.size(), std::size_t(kNotes));
     std::vector<double> latencies;
-    for (std::size_t i = 0; i < handled; ++i)
-        latencies.push_back(std::chrono::duration<double, std::milli>(link.pushedAt[i] - postedAt[i]).count());
-    const double elapsed = handled ? std::chrono::duration<double>(link.pushedAt[handled - 1] - postedAt[0]).count() : 1;
+    Clock::time_point lastShown = postedAt[0];
+    std::size_t frame = 0;
+    for (std::size_t i = 0; i < stepped; ++i) {
+        while (frame < frames.frames.size() && frames.frames[frame].first < link.stepPush[i])
+            ++frame;
+        if (frame == frames.frames.size())
+            break;
+        lastShown = frames.frames[frame].second;
+        latencies.push_back(std::chrono::duration<double, std::milli>(lastShown - postedAt[i]).count());
+    }
+    const std::size_t handled = latencies.size();
+    const double elapsed = handled ? std::chrono::duration<double>(lastShown - postedAt[0]).count() : 1;
+    std::size_t drawn = 0;
+    for (const auto& [push, at] : frames.frames)
+        drawn += at >= postedAt[0] && at <= lastShown ? 1 : 0;
     if (const char* dump = std::getenv("NOTE_RATE_DUMP")) {
         if (FILE* f = std::fopen(dump, "w")) {
             for (std::size_t i = 0; i < handled; ++i)
@@ -168,7 +214,8 @@ int main(int argc, char** argv)
             std::fclose(f);
         }
     }
-    std::printf("note_rate offered_per_s=%d handled_per_s=%.0f latency_ms p50=%.2f p99=%.2f\n", kRate,
-                double(handled) / elapsed, bench::percentile(latencies, 0.50), bench::percentile(latencies, 0.99));
+    std::printf("note_rate offered_per_s=%d handled_per_s=%.0f latency_ms p50=%.2f p99=%.2f frames_per_s=%.1f\n",
+                kRate, double(handled) / elapsed, bench::percentile(latencies, 0.50), bench::percentile(latencies, 0.99),
+                double(drawn) / elapsed);
     return 0;
 }

@@ -78,6 +78,7 @@ void Form3::createControls()
     OutputDevCombo = named(new QComboBox(Frame1), "OutputDevCombo");
     Command2 = named(new WrapButton(QStringLiteral("Lumarel"), Frame1), "Command2");
     Picture3 = named(new PictureBox(this), "Picture3");
+    Picture3->installEventFilter(this);
     Label3 = named(new QLabel(QStringLiteral("Total Tracks Number"), this), "Label3");
     Label4 = named(new QLabel(this), "Label4");
     Label1 = named(new QLabel(QStringLiteral("Track Name"), this), "Label1");

@@ -2,6 +2,7 @@
 // The MIDI file player window: choose an output device, open a file, see its tracks, play and
 // stop; every played note lights its track's row and recolours the main window's picture.
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <deque>
@@ -70,6 +71,7 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
@@ -159,6 +161,10 @@ private:
     std::uint64_t noteState_ = 0;       // shownState_ when the note being handled began
     std::uint64_t notePlayback_ = 0;    // the playback of the note being handled
     PictureRefusals refusals_;          // a picture that cannot be shown is reported once
+    static constexpr std::int64_t kFullPassIntervalNs = 1'000'000;
+    QElapsedTimer fullPass_;            // since the note handler last ran the whole event loop
+    GeneratedPalette stripPalette_;     // the newest generated map, drawn at the strip's next paint
+    bool stripDue_ = false;
 };
 
 }  // namespace lumarel

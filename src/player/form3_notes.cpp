@@ -71,7 +71,14 @@ void Form3::handleNotes(std::int32_t tag, std::uint64_t playback)
 
 bool Form3::processPendingEvents()
 {
-    QCoreApplication::processEvents();
+    // A full pass of the event loop also polls the window system; at note rate one a millisecond
+    // answers the user at once. In between, the events the program posted are delivered.
+    if (!fullPass_.isValid() || fullPass_.nsecsElapsed() >= kFullPassIntervalNs) {
+        QCoreApplication::processEvents();
+        fullPass_.start();
+    } else {
+        QCoreApplication::sendPostedEvents();
+    }
     // A stop, or another song's rows, make the note being handled stale.
     return noteState_ == shownState_ && notePlayback_ == activePlayback_;
 }
@@ -102,8 +109,19 @@ void Form3::showTrackTotal(int total)
 
 void Form3::showGeneratedMap(const GeneratedPalette& palette)
 {
-    drawGeneratedStrip(Picture3->drawing(), palette);
+    // Drawn when the strip is next painted: at note rate only the newest map could be seen.
+    stripPalette_ = palette;
+    stripDue_ = true;
     Picture3->update();
+}
+
+bool Form3::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Picture3 && event->type() == QEvent::Paint && stripDue_) {
+        drawGeneratedStrip(Picture3->drawing(), stripPalette_);
+        stripDue_ = false;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form3::tooFewColours()
