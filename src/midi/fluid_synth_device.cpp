@@ -33,6 +33,12 @@ void routeSynthLog()
 
 constexpr float fullGain = 1.0f;  // Volume 65535
 
+// The audio driver's buffering: period size x periods frames are queued ahead of what is heard.
+// 64 x 8 frames at 44.1 kHz is 11.6 ms, and plays without underruns on a busy two-core machine
+// through PulseAudio (FluidSynth's defaults, 64 x 16, are twice that).
+constexpr int kPeriodSize = 64;
+constexpr int kPeriods = 8;
+
 struct SynthParts {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
@@ -92,6 +98,8 @@ std::optional<DeviceError> FluidSynthDevice::open()
         freeSynth(parts);
         return failure;
     }
+    fluid_settings_setint(parts.settings, "audio.period-size", kPeriodSize);
+    fluid_settings_setint(parts.settings, "audio.periods", kPeriods);
     for (const char* driver : {"pulseaudio", "alsa"}) {
         fluid_settings_setstr(parts.settings, "audio.driver", driver);
         driver_ = new_fluid_audio_driver(parts.settings, parts.synth);
@@ -106,6 +114,13 @@ std::optional<DeviceError> FluidSynthDevice::open()
     }
     settings_ = parts.settings;
     synth_ = parts.synth;
+    int periodSize = kPeriodSize;
+    int periods = kPeriods;
+    double rate = 44100.0;
+    fluid_settings_getint(settings_, "audio.period-size", &periodSize);
+    fluid_settings_getint(settings_, "audio.periods", &periods);
+    fluid_settings_getnum(settings_, "synth.sample-rate", &rate);
+    latencyUs_ = std::int64_t(double(periodSize) * double(periods) * 1e6 / rate);
     return std::nullopt;
 }
 

@@ -26,6 +26,8 @@ public:
     void close() override;
     void send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override;
     bool hasVolume() const override { return synth_ != nullptr; }
+    // What the audio driver buffers ahead of what is heard, from its settings.
+    std::int64_t latencyUs() const override { return synth_ ? latencyUs_ : 0; }
     std::int32_t volume() const override;  // 0..65535 maps to a gain of 0..1
     void setVolume(std::int32_t volume) override;
 
@@ -44,6 +46,7 @@ private:
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_synth_t* synth_ = nullptr;
     _fluid_audio_driver_t* driver_ = nullptr;
+    std::int64_t latencyUs_ = 0;
 };
 
 }  // namespace lumarel

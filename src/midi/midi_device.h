@@ -34,6 +34,10 @@ public:
     // One channel message (status 0x80..0xEF); program change and channel pressure use data1 only.
     virtual void send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) = 0;
 
+    // How long after a send the message is heard, in microseconds (0 for a port: the synth behind
+    // it is not ours to know).
+    virtual std::int64_t latencyUs() const { return 0; }
+
     // Volume 0..65535 (left, or the only one).
     virtual bool hasVolume() const { return false; }
     virtual bool hasStereoVolume() const { return false; }

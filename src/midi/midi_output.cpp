@@ -5,8 +5,12 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/eventfd.h>
+#include <thread>
+#include <unistd.h>
 
 namespace lumarel {
 
@@ -14,17 +18,34 @@ MIDIOutput::MIDIOutput(std::unique_ptr<MidiDeviceProvider> provider, std::shared
                        QObject* parent)
     : QObject(parent), provider_(std::move(provider)), clock_(std::move(clock))
 {
+    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd_ >= 0) {
+        wakeNotifier_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, this);
+        connect(wakeNotifier_, &QSocketNotifier::activated, this, [this] { deliverNotifications(); });
+    }
 }
 
 MIDIOutput::~MIDIOutput()
 {
     close();
+    delete wakeNotifier_;
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
 }
 
 void MIDIOutput::setEventReceiver(QObject* receiver)
 {
-    std::lock_guard lock(mutex_);
+    // Notifications still in the ring belong to the previous receiver: they go.
+    PlayedNotification dropped;
+    while (notifications_.pop(dropped)) {
+    }
     receiver_ = receiver;
+}
+
+std::int64_t MIDIOutput::latencyUs() const
+{
+    std::lock_guard lock(mutex_);
+    return device_ ? device_->latencyUs() : 0;
 }
 
 void MIDIOutput::setAction(int code)
@@ -127,7 +148,7 @@ void MIDIOutput::start()
     startedAtUs_ = clock_->nowUs();
     ++playbackSerial_;
     clock_->attach();
-    thread_ = std::thread(&MIDIOutput::playLoop, this, std::move(plan), startedAtUs_, playbackSerial_);
+    thread_ = std::thread(&MIDIOutput::playLoop, this, std::move(plan), startedAtUs_, playbackSerial_, latencyUs());
 }
 
 bool MIDIOutput::stopThread()
@@ -151,7 +172,8 @@ void MIDIOutput::stopSilently()
     }
 }
 
-void MIDIOutput::playLoop(std::vector<QueuedMessage> plan, std::int64_t startUs, std::uint64_t playback)
+void MIDIOutput::playLoop(std::vector<QueuedMessage> plan, std::int64_t startUs, std::uint64_t playback,
+                          std::int64_t latencyUs)
 {
     // Real-time scheduling where the system grants it (audio programs ask for it the same
     // way); messages then leave on time on a busy machine. Refusal changes nothing else.
@@ -159,31 +181,79 @@ void MIDIOutput::playLoop(std::vector<QueuedMessage> plan, std::int64_t startUs,
     param.sched_priority = std::max(1, sched_get_priority_min(SCHED_FIFO) + 9);
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
 
-    std::size_t next = 0;
-    while (next < plan.size()) {
-        if (!clock_->sleepUntil(startUs + plan[next].timeUs, cancel_))
+    // Two walks over the same plan: sends at their times, notifications when they are heard.
+    constexpr std::int64_t never = std::numeric_limits<std::int64_t>::max();
+    std::size_t nextSend = 0;
+    std::size_t nextHeard = 0;
+    while (nextHeard < plan.size()) {
+        const std::int64_t sendDue = nextSend < plan.size() ? plan[nextSend].timeUs : never;
+        const std::int64_t heardDue = plan[nextHeard].timeUs + latencyUs;
+        if (!clock_->sleepUntil(startUs + std::min(sendDue, heardDue), cancel_))
             break;
         const std::int64_t now = clock_->nowUs() - startUs;
-        std::lock_guard lock(mutex_);
         if (cancel_)
             break;
-        for (; next < plan.size() && plan[next].timeUs <= now; ++next) {
-            const QueuedMessage& m = plan[next];
-            // Meta events and system messages are played (their tags reported) but not sent:
-            // the queue holds no payload a device could use.
-            if (device_ && m.status >= 0x80 && m.status < 0xF0)
-                device_->send(m.status, m.data1, m.data2);
-            if (m.tag != 0)
-                post(MidiOutputEvent::messagePlayed(m.tag, playback));
+        if (sendDue <= now) {
+            std::lock_guard lock(mutex_);
+            for (; nextSend < plan.size() && plan[nextSend].timeUs <= now; ++nextSend) {
+                const QueuedMessage& m = plan[nextSend];
+                // Meta events and system messages are played (their tags reported) but not
+                // sent: the queue holds no payload a device could use.
+                if (device_ && m.status >= 0x80 && m.status < 0xF0)
+                    device_->send(m.status, m.data1, m.data2);
+            }
         }
+        bool heard = false;
+        for (; nextHeard < nextSend && plan[nextHeard].timeUs + latencyUs <= now; ++nextHeard) {
+            if (plan[nextHeard].tag != 0) {
+                notify({PlayedNotification::Kind::MessagePlayed, plan[nextHeard].tag, playback});
+                heard = true;
+            }
+        }
+        if (heard)
+            wakeWindowThread();
     }
-    {
-        std::lock_guard lock(mutex_);
-        if (!cancel_)
-            post(MidiOutputEvent::playFinished(playback));
+    if (!cancel_) {
+        notify({PlayedNotification::Kind::PlayFinished, 0, playback});
+        wakeWindowThread();
     }
     finished_ = true;
     clock_->detach();
+}
+
+void MIDIOutput::notify(const PlayedNotification& notification)
+{
+    // A full ring means the window thread is seconds behind: wait for it rather than lose notes.
+    while (!notifications_.push(notification) && !cancel_)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void MIDIOutput::wakeWindowThread()
+{
+    if (wakeFd_ < 0)
+        return;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+}
+
+void MIDIOutput::deliverNotifications()
+{
+    std::uint64_t wakes = 0;
+    [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &wakes, sizeof wakes);
+    PlayedNotification item;
+    bool any = false;
+    while (notifications_.pop(item)) {
+        if (!receiver_)
+            continue;
+        any = true;
+        if (item.kind == PlayedNotification::Kind::MessagePlayed)
+            QCoreApplication::postEvent(receiver_, MidiOutputEvent::messagePlayed(item.tag, item.playback));
+        else
+            QCoreApplication::postEvent(receiver_, MidiOutputEvent::playFinished(item.playback));
+    }
+    // Delivered now, behind whatever was posted to the receiver before, in order.
+    if (any)
+        QCoreApplication::sendPostedEvents(receiver_, MidiOutputEvent::eventType());
 }
 
 void MIDIOutput::silenceLocked()
@@ -198,6 +268,7 @@ void MIDIOutput::silenceLocked()
 
 void MIDIOutput::post(QEvent* event)
 {
+    // Window thread only (errors of an open).
     if (receiver_)
         QCoreApplication::postEvent(receiver_, event);
     else

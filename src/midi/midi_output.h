@@ -3,15 +3,20 @@
 // messages and one playback thread that plays the queue against a clock.
 //
 // Notifications (MessagePlayed, PlayFinished, ErrorReported) are posted as MidiOutputEvent to
-// the receiver set with setEventReceiver(); they arrive in its event() on its own thread.
+// the receiver set with setEventReceiver(); they arrive in its event() on its own thread. A played
+// message is notified when it is heard: its send time plus the open device's output latency.
+// The playback thread hands notifications over through a ring and a wake-up, never through a
+// lock the window thread can hold.
 // Every Action is safe in every state; stopping, closing and destruction silence all 16
 // channels (All Notes Off and All Sound Off), so no note is left sounding.
 
 #include "midi/midi_device.h"
 #include "midi/playback_clock.h"
+#include "midi/notification_ring.h"
 #include "midi/queued_message.h"
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -67,6 +72,8 @@ public:
     std::int64_t startedAtUs() const { return startedAtUs_; }
     // Each Start begins a new playback; its notifications carry this serial (never 0).
     std::uint64_t playbackSerial() const { return playbackSerial_; }
+    // The open device's output latency: how long after a send the message is heard.
+    std::int64_t latencyUs() const;
 
 private:
     void open();
@@ -76,8 +83,12 @@ private:
     void stopSilently();  // the same, silencing the device when something was playing
     void append();
     void silenceLocked();
-    void post(QEvent* event);  // under mutex_
-    void playLoop(std::vector<QueuedMessage> plan, std::int64_t startUs, std::uint64_t playback);
+    void post(QEvent* event);
+    void notify(const PlayedNotification& notification);  // playback thread
+    void wakeWindowThread();                              // playback thread
+    void deliverNotifications();                          // window thread
+    void playLoop(std::vector<QueuedMessage> plan, std::int64_t startUs, std::uint64_t playback,
+                  std::int64_t latencyUs);
 
     std::unique_ptr<MidiDeviceProvider> provider_;
     std::shared_ptr<PlaybackClock> clock_;
@@ -97,10 +108,15 @@ private:
     std::int64_t startedAtUs_ = 0;
     std::uint64_t playbackSerial_ = 0;
 
-    // Shared with the playback thread, under mutex_.
+    // The device is shared with the playback thread, under mutex_; the window thread takes it only
+    // for short calls (volume) or once the playback thread has ended (open, close).
     mutable std::mutex mutex_;
     std::unique_ptr<MidiDevice> device_;
-    QObject* receiver_ = nullptr;
+    QObject* receiver_ = nullptr;  // window thread only
+
+    NotificationRing notifications_;
+    int wakeFd_ = -1;  // an eventfd: the playback thread's wake-up for the window thread
+    QSocketNotifier* wakeNotifier_ = nullptr;
 
     std::thread thread_;
     std::atomic<bool> cancel_{false};

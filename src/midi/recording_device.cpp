@@ -81,8 +81,8 @@ void RecordingLog::reserve(std::size_t n)
 }
 
 RecordingDevice::RecordingDevice(std::shared_ptr<RecordingLog> log, std::shared_ptr<PlaybackClock> clock,
-                                 bool failToOpen, int index)
-    : log_(std::move(log)), clock_(std::move(clock)), failToOpen_(failToOpen), index_(index)
+                                 bool failToOpen, int index, std::int64_t latencyUs)
+    : log_(std::move(log)), clock_(std::move(clock)), failToOpen_(failToOpen), index_(index), latencyUs_(latencyUs)
 {
 }
 
@@ -127,7 +127,7 @@ std::unique_ptr<MidiDevice> RecordingDeviceProvider::create(int index)
 {
     if (index < -1 || index >= count())
         return nullptr;
-    return std::make_unique<RecordingDevice>(log_, clock_, failing_.count(index) > 0, index);
+    return std::make_unique<RecordingDevice>(log_, clock_, failing_.count(index) > 0, index, latencyUs_);
 }
 
 }  // namespace lumarel

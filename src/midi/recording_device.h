@@ -47,11 +47,12 @@ private:
 class RecordingDevice : public MidiDevice {
 public:
     RecordingDevice(std::shared_ptr<RecordingLog> log, std::shared_ptr<PlaybackClock> clock,
-                    bool failToOpen = false, int index = -1);
+                    bool failToOpen = false, int index = -1, std::int64_t latencyUs = 0);
     std::optional<DeviceError> open() override;
     void close() override;
     void send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override;
     bool hasVolume() const override { return true; }
+    std::int64_t latencyUs() const override { return latencyUs_; }
     std::int32_t volume() const override { return volume_; }
     void setVolume(std::int32_t volume) override { volume_ = volume; }
 
@@ -62,10 +63,11 @@ private:
     int index_;
     bool open_ = false;
     std::int32_t volume_ = 40000;
+    std::int64_t latencyUs_ = 0;
 };
 
 // Devices named by the test: -1 and 0..names.size()-1, all writing to one log; the indexes in
-// failing refuse to open.
+// failing refuse to open. Each reports the same output latency.
 class RecordingDeviceProvider : public MidiDeviceProvider {
 public:
     RecordingDeviceProvider(std::shared_ptr<RecordingLog> log, std::shared_ptr<PlaybackClock> clock,
@@ -73,12 +75,15 @@ public:
     int count() const override { return int(names_.size()); }
     QString name(int index) const override;
     std::unique_ptr<MidiDevice> create(int index) override;
+    // The output latency the devices made from now on report.
+    void setLatencyUs(std::int64_t latencyUs) { latencyUs_ = latencyUs; }
 
 private:
     std::shared_ptr<RecordingLog> log_;
     std::shared_ptr<PlaybackClock> clock_;
     QStringList names_;
     std::set<int> failing_;
+    std::int64_t latencyUs_ = 0;
 };
 
 }  // namespace lumarel

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <memory>
 #include <vector>
 
@@ -41,7 +43,12 @@ public:
         }
         return true;
     }
-    void deliver() { QCoreApplication::sendPostedEvents(this); }
+    // The output wakes the receiver's thread, which then takes the notifications.
+    void deliver()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(this);
+    }
 
     std::vector<std::int32_t> tags;
     int finished = 0;
@@ -49,12 +56,13 @@ public:
 };
 
 struct Rig {
-    explicit Rig(QStringList ports = {}, std::set<int> failing = {})
+    explicit Rig(QStringList ports = {}, std::set<int> failing = {}, std::int64_t latencyUs = 0)
         : clock(std::make_shared<FakeClock>()), log(std::make_shared<RecordingLog>())
     {
         app();
-        output = std::make_unique<MIDIOutput>(
-            std::make_unique<RecordingDeviceProvider>(log, clock, std::move(ports), std::move(failing)), clock);
+        auto provider = std::make_unique<RecordingDeviceProvider>(log, clock, std::move(ports), std::move(failing));
+        provider->setLatencyUs(latencyUs);
+        output = std::make_unique<MIDIOutput>(std::move(provider), clock);
         output->setEventReceiver(&receiver);
     }
     void append(double ms, int status, int d1, int d2, std::int32_t tag = 0)
@@ -146,6 +154,65 @@ TEST(MidiOutput, ReportsTagsAndFinishesOnce)
     rig.output->setAction(MIDIOutput::Start);
     rig.advanceMs(0);
     EXPECT_EQ(rig.receiver.finished, 2);
+}
+
+TEST(MidiOutput, NotesAreReportedWhenHeardAndAStopDropsWhatIsNotYetHeard)
+{
+    Rig rig({}, {}, 12'000);  // the device is heard 12 ms after a send
+    rig.output->setDeviceIndex(-1);
+    rig.output->setAction(MIDIOutput::Open);
+    EXPECT_EQ(rig.output->latencyUs(), 12'000);
+    rig.append(10, 0x90, 60, 100, 7);
+    rig.append(30, 0x80, 60, 0);
+    rig.append(50, 0x90, 62, 100, 8);
+    rig.output->setAction(MIDIOutput::Start);
+    rig.advanceMs(10);
+    EXPECT_EQ(rig.notes().size(), 1u);  // sent on time
+    EXPECT_TRUE(rig.receiver.tags.empty());
+    rig.advanceMs(11);
+    EXPECT_TRUE(rig.receiver.tags.empty());
+    rig.advanceMs(1);  // 22 ms: heard
+    EXPECT_EQ(rig.receiver.tags, std::vector<std::int32_t>{7});
+    rig.advanceMs(28);  // 50 ms: the second note is sent...
+    EXPECT_EQ(rig.notes().size(), 3u);
+    rig.advanceMs(5);
+    rig.output->setAction(MIDIOutput::Stop);  // ...and stopped before it is heard
+    rig.advanceMs(100);
+    EXPECT_EQ(rig.receiver.tags, std::vector<std::int32_t>{7});
+    EXPECT_EQ(rig.receiver.finished, 0);
+
+    // Played to its end: the end is reported after the last note is heard.
+    rig.output->setAction(MIDIOutput::Start);
+    rig.advanceMs(61);
+    EXPECT_EQ(rig.receiver.tags, (std::vector<std::int32_t>{7, 7}));
+    EXPECT_EQ(rig.receiver.finished, 0);
+    rig.advanceMs(1);
+    EXPECT_EQ(rig.receiver.tags, (std::vector<std::int32_t>{7, 7, 8}));
+    EXPECT_EQ(rig.receiver.finished, 1);
+}
+
+TEST(MidiOutput, SendingNeverWaitsForTheWindowThread)
+{
+    // The window thread is busy (here: asleep) while the song plays: every message still leaves on
+    // time, and the notifications wait for the window thread in order.
+    Rig rig;
+    rig.output->setDeviceIndex(-1);
+    rig.output->setAction(MIDIOutput::Open);
+    for (int i = 0; i < 2000; ++i)
+        rig.append(i, 0x90, i % 128, 100, i + 1);
+    rig.output->setAction(MIDIOutput::Start);
+    std::size_t sentWhileBusy = 0;
+    std::thread player([&] {
+        rig.clock->advanceBy(2'000'000);
+        sentWhileBusy = rig.notes().size();
+    });
+    player.join();  // the window thread takes no event meanwhile
+    EXPECT_EQ(sentWhileBusy, 2000u);
+    rig.receiver.deliver();
+    ASSERT_EQ(rig.receiver.tags.size(), 2000u);
+    for (int i = 0; i < 2000; ++i)
+        EXPECT_EQ(rig.receiver.tags[std::size_t(i)], i + 1);
+    EXPECT_EQ(rig.receiver.finished, 1);
 }
 
 TEST(MidiOutput, StopSilencesEveryChannelWithoutFinishing)

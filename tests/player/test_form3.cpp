@@ -123,6 +123,7 @@ private slots:
         steps_ = std::make_unique<StepMessages>(*wait_);
         dialogs_ = std::make_unique<RecordingDialogs>();
         auto provider = std::make_unique<RecordingDeviceProvider>(log_, clock_, QStringList{"Port A", "Port B"});
+        provider_ = provider.get();
         const PlayerContext context{state_, main_, *picture_, *wait_, *steps_, *dialogs_};
         player_ = std::make_unique<Form3>(context, std::make_unique<MIDIOutput>(std::move(provider), clock_));
         player_->show();
@@ -325,6 +326,31 @@ private slots:
         QVERIFY(state_.keyColors == keysBefore);
     }
 
+    void notesShowWhenHeardAndAStopBeforeThatShowsNothing()
+    {
+        provider_->setLatencyUs(20'000);  // the device is heard 20 ms after a send
+        QVERIFY(player_->loadMidiFile(writeTempFile("three.mid", song(3))));
+        button("CmdPlay")->click();
+        clock_->advanceBy(10'000);
+        QCoreApplication::processEvents();
+        QVERIFY(log_->soundingNotes() > 0);  // sent at once...
+        QCOMPARE(picture_->steps, 0);        // ...but not heard yet
+        clock_->advanceBy(10'000);
+        QTRY_COMPARE(picture_->steps, 2);    // both first notes, 20 ms after their send
+        QCOMPARE(meter(0)->level(), 101.0f);
+
+        // The next notes are sent at 520 ms; Stop comes before they are heard.
+        clock_->advanceBy(505'000);
+        QCoreApplication::processEvents();
+        QCOMPARE(picture_->steps, 2);
+        button("CmdStop")->click();
+        clock_->advanceBy(100'000);
+        QTest::qWait(20);
+        QCOMPARE(picture_->steps, 2);
+        for (int row = 0; row < player_->rowCount(); ++row)
+            QCOMPARE(meter(row)->level(), 0.0f);
+    }
+
     void metersFallByFifteenATick()
     {
         QVERIFY(player_->loadMidiFile(writeTempFile("two.mid", song(2))));
@@ -479,6 +505,7 @@ private:
     std::unique_ptr<StepMessages> steps_;
     std::unique_ptr<RecordingDialogs> dialogs_;
     std::unique_ptr<Form3> player_;
+    RecordingDeviceProvider* provider_ = nullptr;  // owned by the player's output
 };
 
 LUMAREL_QTEST_MAIN(Form3Test)
