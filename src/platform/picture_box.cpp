@@ -1,9 +1,7 @@
 #include "platform/picture_box.h"
 
-#include <QFileInfo>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QDateTime>
 #include <QPalette>
 
 #include "platform/picture_loader.h"
@@ -49,9 +47,8 @@ bool PictureBox::loadPicture(const QString& path, QString* error)
 {
     // A run loads its picture file at every step; while the file and this box's picture are
     // unchanged there is nothing new to decode.
-    const QFileInfo info(path);
-    if (path == loadedPath_ && generation_ == loadedGeneration_ && info.exists()
-        && info.size() == loadedBytes_ && info.lastModified().toMSecsSinceEpoch() == loadedModifiedMs_) {
+    const std::optional<FileStamp> stamp = fileStamp(path);
+    if (path == loadedPath_ && generation_ == loadedGeneration_ && stamp && *stamp == loadedStamp_) {
         if (display_.realized()) {
             display_.showOwnColours();
             update();
@@ -66,8 +63,7 @@ bool PictureBox::loadPicture(const QString& path, QString* error)
     }
     setIndexedPicture(*result.picture);
     loadedPath_ = path;
-    loadedBytes_ = info.size();
-    loadedModifiedMs_ = info.lastModified().toMSecsSinceEpoch();
+    loadedStamp_ = stamp.value_or(FileStamp{-1, 0});
     loadedGeneration_ = generation_;
     return true;
 }
@@ -85,8 +81,7 @@ void PictureBox::takeLoadedPicture(const PictureBox& loaded)
     if (loaded.loadedGeneration_ != loaded.generation_ || loaded.loadedPath_.isEmpty())
         return;  // its picture was not (or no longer) the file's
     loadedPath_ = loaded.loadedPath_;
-    loadedBytes_ = loaded.loadedBytes_;
-    loadedModifiedMs_ = loaded.loadedModifiedMs_;
+    loadedStamp_ = loaded.loadedStamp_;
     loadedGeneration_ = generation_;
 }
 

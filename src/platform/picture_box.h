@@ -13,6 +13,7 @@
 #include "maps/palette_types.h"
 #include "platform/indexed_picture.h"
 #include "platform/palette_display.h"
+#include "platform/regular_file.h"
 
 namespace lumarel {
 
@@ -78,8 +79,7 @@ private:
     std::uint64_t generation_ = 0;
     // The file last loaded, to skip decoding it again while it and the picture are unchanged.
     QString loadedPath_;
-    qint64 loadedBytes_ = -1;
-    qint64 loadedModifiedMs_ = 0;
+    FileStamp loadedStamp_{-1, 0};
     std::uint64_t loadedGeneration_ = 0;
     // The last stretch: from which picture, to what size, giving which picture here.
     std::uint64_t stretchedSource_ = 0;

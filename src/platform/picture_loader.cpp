@@ -12,6 +12,8 @@
 #include <gif_lib.h>
 
 #include "platform/quantizer.h"
+#include "platform/regular_file.h"
+#include "platform/visible_name.h"
 
 namespace lumarel {
 
@@ -246,15 +248,15 @@ PictureLoadResult loadPictureData(const QByteArray& bytes)
 
 PictureLoadResult loadPictureFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refused(QStringLiteral("cannot open %1: %2").arg(QFileInfo(path).fileName(), file.errorString()));
-    // Files bigger than any picture we accept are refused unread.
-    if (file.size() > qint64(512) * 1024 * 1024)
-        return refused(QStringLiteral("%1 is too large to be a picture").arg(QFileInfo(path).fileName()));
-    PictureLoadResult result = loadPictureData(file.readAll());
+    // Only a regular file is read, and files bigger than any picture we accept are refused unread.
+    RegularFile opened = openRegularFile(path, QStringLiteral("a picture"), qint64(512) * 1024 * 1024);
+    QString error;
+    const std::optional<QByteArray> bytes = readWholeFile(opened, &error);
+    if (!bytes)
+        return refused(error);
+    PictureLoadResult result = loadPictureData(*bytes);
     if (!result.picture)
-        result.error = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), result.error);
+        result.error = QStringLiteral("%1: %2").arg(visibleName(QFileInfo(path).fileName()), result.error);
     return result;
 }
 

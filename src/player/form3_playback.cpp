@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "platform/message_wait.h"
+#include "platform/visible_name.h"
 #include "player/form3.h"
 #include "player/midi_output.h"
 #include "player/song_queue.h"
@@ -33,7 +34,7 @@ bool Form3::loadMidiFile(const QString& path)
     Midifile1.setAction(Midifile::Close);
     Midifile1.setFileName(path);
     Midifile1.setAction(Midifile::Open);
-    const QString name = QFileInfo(path).fileName();
+    const QString name = visibleName(QFileInfo(path).fileName());
     if (!Midifile1.isOpen()) {
         // Refused: the player is left with no file, and Play stays off until one opens.
         Midifile1.setFileName(QString());

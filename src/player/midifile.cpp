@@ -6,6 +6,9 @@
 #include <limits>
 #include <optional>
 
+#include "platform/regular_file.h"
+#include "platform/visible_name.h"
+
 namespace lumarel {
 
 namespace {
@@ -370,15 +373,14 @@ void Midifile::open()
         error_ = QStringLiteral("no file name given");
         return;
     }
-    QFile file(fileName_);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error_ = QStringLiteral("%1 cannot be opened: %2").arg(fileName_, file.errorString());
+    // Only a regular file is read, and no bigger than a song the player can hold.
+    RegularFile opened = openRegularFile(fileName_, QStringLiteral("a MIDI file"), kMaxMidiFileBytes);
+    const std::optional<QByteArray> bytes = readWholeFile(opened, &error_);
+    if (!bytes)
         return;
-    }
-    const QByteArray bytes = file.readAll();
-    MidiParseResult result = MidiSong::parse(bytes);
+    MidiParseResult result = MidiSong::parse(*bytes);
     if (auto* refusal = std::get_if<MidiParseError>(&result)) {
-        error_ = QStringLiteral("%1 is %2").arg(fileName_, refusal->text);
+        error_ = QStringLiteral("%1 is %2").arg(visibleName(fileName_), refusal->text);
         return;
     }
     song_ = std::move(std::get<MidiSong>(result));
