@@ -4,6 +4,7 @@
 
 #include <QGroupBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QWidget>
 #include <functional>
@@ -103,7 +104,8 @@ private:
     void createControls();
     void load();
     void applyLayout();
-    void connectBrowser(DriveList* drives, FolderList* folders, FileList* files);
+    // refreshKey re-reads the browser's folder (F5), as a change seen on disk does.
+    void connectBrowser(DriveList* drives, FolderList* folders, FileList* files, QShortcut* refreshKey);
     void enterHighlighted(FolderList* folders);
     // Shows Picture1's picture stretched in Picture2, as the display's persistent picture.
     void refreshDisplay();

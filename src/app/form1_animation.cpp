@@ -7,6 +7,7 @@
 #include "app/form1.h"
 #include "maps/palette_strip.h"
 #include "platform/message_wait.h"
+#include "platform/visible_name.h"
 
 namespace lumarel {
 
@@ -82,7 +83,7 @@ void Form1::reportUnloadable(const QString& error)
         return;
     lastUnloadable_ = state_.imagePath;
     showMessage(QStringLiteral("Cannot show the picture \"%1\": %2")
-                    .arg(QFileInfo(state_.imagePath).fileName(), error));
+                    .arg(visibleName(QFileInfo(state_.imagePath).fileName()), error));
 }
 
 }  // namespace lumarel

@@ -7,6 +7,7 @@
 
 #include "app/form1.h"
 #include "app/form2.h"
+#include "platform/visible_name.h"
 
 namespace lumarel {
 
@@ -22,7 +23,8 @@ void Form1::saveBitmap()
     copyPicture();
 
     const QString fileName = askSaveFileName ? askSaveFileName() : [this] {
-        QFileDialog dialog(this, QString(), QDir::currentPath());
+        // It opens where the user is browsing pictures.
+        QFileDialog dialog(this, QString(), filListBmp->path());
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilters({QStringLiteral("Files Bmp (*.BMP)"), QStringLiteral("Tutti i files (*.*)")});
         dialog.selectNameFilter(QStringLiteral("Files Bmp (*.BMP)"));
@@ -44,10 +46,10 @@ void Form1::saveBitmap()
     QImageWriter writer(fileName, "BMP");
     if (bitmap.isNull() || !writer.write(bitmap)) {
         const QString why = bitmap.isNull() ? QStringLiteral("there is no picture to save") : writer.errorString();
-        showMessage(QStringLiteral("Cannot save \"%1\": %2").arg(QFileInfo(fileName).fileName(), why));
+        showMessage(QStringLiteral("Cannot save \"%1\": %2").arg(visibleName(QFileInfo(fileName).fileName()), why));
         return;
     }
-    setWindowTitle(QStringLiteral("Lumarel - ") + fileName);
+    setWindowTitle(QStringLiteral("Lumarel - ") + visibleName(fileName));
 }
 
 }  // namespace lumarel

@@ -1,10 +1,16 @@
 #include "platform/file_list.h"
 
 #include <QKeyEvent>
+#include <QScrollBar>
 
 #include "platform/file_listing.h"
+#include "platform/visible_name.h"
 
 namespace lumarel {
+
+namespace {
+constexpr int kNameRole = Qt::UserRole + 1;  // the name as it is on disk
+}
 
 FileList::FileList(QWidget* parent) : QListWidget(parent)
 {
@@ -36,15 +42,34 @@ void FileList::setPattern(const QString& pattern)
 QString FileList::fileName() const
 {
     const QListWidgetItem* item = currentItem();
-    return item && item->isSelected() ? item->text() : QString();
+    return item && item->isSelected() ? item->data(kNameRole).toString() : QString();
+}
+
+void FileList::refresh()
+{
+    const QString selected = fileName();
+    const int scrolled = verticalScrollBar()->value();
+    refill();
+    const QSignalBlocker blocker(this);
+    for (int i = 0; i < count() && !selected.isEmpty(); ++i) {
+        if (item(i)->data(kNameRole).toString() == selected) {
+            setCurrentRow(i);
+            break;
+        }
+    }
+    verticalScrollBar()->setValue(scrolled);
 }
 
 void FileList::refill()
 {
     const QSignalBlocker blocker(this);
     clear();
-    if (!path_.isEmpty())
-        addItems(matchingFiles(path_, pattern_));
+    if (path_.isEmpty())
+        return;
+    for (const QString& name : matchingFiles(path_, pattern_)) {
+        auto* item = new QListWidgetItem(visibleName(name), this);
+        item->setData(kNameRole, name);
+    }
 }
 
 }  // namespace lumarel

@@ -6,10 +6,12 @@
 // or running the machine out of memory.
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -55,5 +57,51 @@ auto withinDeadline(const std::string& what, Call call, std::chrono::millisecond
     }
     return done.get();
 }
+
+// The same watch over a stretch of code that has to run on the calling thread (a widget's
+// handler): from construction to destruction it may take up to deadline and grow this program by
+// up to maxGrowthBytes, or the program ends with a failure naming what.
+class Deadline {
+public:
+    explicit Deadline(std::string what, std::chrono::milliseconds deadline = std::chrono::seconds(2),
+                      long long maxGrowthBytes = 256ll << 20)
+        : watcher_([this, what = std::move(what), deadline, maxGrowthBytes] {
+              const long long startBytes = residentBytes();
+              const auto end = std::chrono::steady_clock::now() + deadline;
+              std::unique_lock lock(mutex_);
+              while (!finished_) {
+                  const char* failure = nullptr;
+                  if (residentBytes() - startBytes > maxGrowthBytes)
+                      failure = "grows without bound: it reads without end";
+                  else if (std::chrono::steady_clock::now() > end)
+                      failure = "did not return in time: it blocks";
+                  if (failure) {
+                      std::fprintf(stderr, "FAILED: %s %s\n", what.c_str(), failure);
+                      std::fflush(stderr);
+                      std::_Exit(1);
+                  }
+                  wake_.wait_for(lock, std::chrono::milliseconds(5));
+              }
+          })
+    {
+    }
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+    ~Deadline()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            finished_ = true;
+        }
+        wake_.notify_one();
+        watcher_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool finished_ = false;
+    std::thread watcher_;  // last: it starts once the members it uses exist
+};
 
 }  // namespace lumarel::test
