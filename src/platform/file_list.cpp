@@ -9,7 +9,7 @@
 namespace lumarel {
 
 namespace {
-constexpr int kNameRole = Qt::UserRole + 1;  // the name as it is on disk
+constexpr int kNameRole = Qt::UserRole + 1;  // the name on disk, where it differs from the text
 }
 
 FileList::FileList(QWidget* parent) : QListWidget(parent)
@@ -42,7 +42,7 @@ void FileList::setPattern(const QString& pattern)
 QString FileList::fileName() const
 {
     const QListWidgetItem* item = currentItem();
-    return item && item->isSelected() ? item->data(kNameRole).toString() : QString();
+    return item && item->isSelected() ? nameOf(item) : QString();
 }
 
 void FileList::refresh()
@@ -52,7 +52,7 @@ void FileList::refresh()
     refill();
     const QSignalBlocker blocker(this);
     for (int i = 0; i < count() && !selected.isEmpty(); ++i) {
-        if (item(i)->data(kNameRole).toString() == selected) {
+        if (nameOf(item(i)) == selected) {
             setCurrentRow(i);
             break;
         }
@@ -66,10 +66,24 @@ void FileList::refill()
     clear();
     if (path_.isEmpty())
         return;
-    for (const QString& name : matchingFiles(path_, pattern_)) {
-        auto* item = new QListWidgetItem(visibleName(name), this);
-        item->setData(kNameRole, name);
+    // One insertion for the whole list; only the rare entry shown otherwise than it is named on
+    // disk keeps its name apart.
+    const QStringList names = matchingFiles(path_, pattern_);
+    QStringList shown;
+    shown.reserve(names.size());
+    for (const QString& name : names)
+        shown << visibleName(name);
+    addItems(shown);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (shown[i] != names[i])
+            item(int(i))->setData(kNameRole, names[i]);
     }
+}
+
+QString FileList::nameOf(const QListWidgetItem* item)
+{
+    const QVariant name = item->data(kNameRole);
+    return name.isValid() ? name.toString() : item->text();
 }
 
 }  // namespace lumarel

@@ -30,6 +30,7 @@ protected:
 
 private:
     void refill();
+    static QString nameOf(const QListWidgetItem* item);  // as it is on disk
 
     QString path_;
     QString pattern_ = QStringLiteral("*.*");

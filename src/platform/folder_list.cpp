@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -18,7 +19,9 @@ constexpr int kPathRole = Qt::UserRole + 1;
 constexpr int kDepthRole = Qt::UserRole + 2;
 
 // Indents each entry by its depth. The indent is drawn, not written into the text, so the text
-// is the folder's name alone and typing its first letters finds it.
+// is the folder's name alone and typing its first letters finds it. The highlighted entry is
+// always selected, so the style's focus mark would vanish in the highlight: while the list has the
+// focus, the entry gets a dotted frame in the highlight's text colour instead.
 class IndentDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -28,6 +31,13 @@ public:
         QStyleOptionViewItem indented(option);
         indented.rect.adjust(indentOf(option, index), 0, 0, 0);
         QStyledItemDelegate::paint(painter, indented, index);
+        if (option.state & QStyle::State_HasFocus) {
+            painter->save();
+            painter->setPen(QPen(option.palette.color(QPalette::HighlightedText), 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(indented.rect.adjusted(1, 1, -2, -2));
+            painter->restore();
+        }
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override

@@ -1,6 +1,7 @@
 #include "platform/folder_watcher.h"
 
 #include <algorithm>
+#include <limits>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,18 +11,22 @@
 namespace lumarel {
 
 namespace {
-constexpr int kSettleMs = 100;        // a burst of changes within this gives one signal
-constexpr int kBusyShareFactor = 4;   // re-reading takes at most a fifth of the time
+constexpr qint64 kSettleMs = 100;        // a burst of changes within this gives one signal
+constexpr qint64 kBusyShareFactor = 4;   // re-reading takes at most a fifth of the time
+constexpr qint64 kNever = std::numeric_limits<qint64>::max() / 2;
 }  // namespace
 
 FolderWatcher::FolderWatcher(QObject* parent) : QObject(parent)
 {
     settle_.setSingleShot(true);
-    settle_.setInterval(kSettleMs);
     connect(&settle_, &QTimer::timeout, this, &FolderWatcher::settled);
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (!settle_.isActive())
-            settle_.start();
+        if (settle_.isActive())
+            return;
+        // After a quiet spell the lists follow at once; while changes keep coming, re-reading
+        // waits until it has been idle for a few times what it last cost.
+        const qint64 rested = sinceLast_.isValid() ? sinceLast_.elapsed() : kNever;
+        settle_.start(int(std::max<qint64>(kSettleMs, kBusyShareFactor * lastCostMs_ - rested)));
     });
 }
 
@@ -62,8 +67,8 @@ void FolderWatcher::settled()
     QElapsedTimer work;
     work.start();
     emit changed();
-    // The next burst waits for at least a few times what this one cost.
-    settle_.setInterval(std::max<qint64>(kSettleMs, work.elapsed() * kBusyShareFactor));
+    lastCostMs_ = work.elapsed();
+    sinceLast_.start();
 }
 
 }  // namespace lumarel
