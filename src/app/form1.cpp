@@ -7,12 +7,15 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QShortcut>
 
 #include "app/form2.h"
 #include "app/layout.h"
 #include "app/paths.h"
 #include "app/tab_control.h"
+#include "model/visible_name.h"
 #include "platform/file_listing.h"
+#include "platform/folder_watcher.h"
 #include "platform/widgets/dialogs.h"
 #include "platform/widgets/drive_list.h"
 #include "platform/widgets/file_list.h"
@@ -119,8 +122,9 @@ void Form1::createBrowsers()
     filListMap->setToolTip(QStringLiteral("Click to load a map file"));
     SSTab1->page(0)->show();
 
-    connectBrowser(drvListBmp, dirListBmp, filListBmp);
-    connectBrowser(drvListMap, dirListMap, filListMap);
+    auto* refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connectBrowser(drvListBmp, dirListBmp, filListBmp, refreshKey);
+    connectBrowser(drvListMap, dirListMap, filListMap, refreshKey);
     connect(filListBmp, &FileList::fileChosen, this, [this] { showImage(); });
     connect(filListMap, &FileList::fileChosen, this, [this] {
         if (readMapFile())
@@ -128,17 +132,32 @@ void Form1::createBrowsers()
     });
 }
 
-void Form1::connectBrowser(DriveList* drives, FolderList* folders, FileList* files)
+void Form1::connectBrowser(DriveList* drives, FolderList* folders, FileList* files, QShortcut* refreshKey)
 {
     connect(drives, &DriveList::driveChanged, this, [drives, folders](const QString& drive) {
         // A drive that cannot be entered: go back to the folder list's drive, silently.
         if (!folders->setPath(drive))
-            drives->setDriveSilently(driveOf(folders->path(), availableDrives()));
+            drives->setDriveSilently(driveOf(folders->path(), drives->drives()));
     });
-    connect(folders, &FolderList::pathChanged, this, [files, drives](const QString& path) {
+    auto* watcher = new FolderWatcher(this);
+    connect(folders, &FolderList::pathChanged, this, [files, drives, watcher](const QString& path) {
         files->setPath(path);
-        drives->setDriveSilently(driveOf(path, availableDrives()));
+        drives->setDriveSilently(driveOf(path, drives->drives()));
+        watcher->watch(path);
     });
+    // The disk changed under the lists (or the user asked, F5): read the folder again. A removed
+    // folder gives way to its nearest ancestor; a drive that went leaves the drive of the folder.
+    auto reread = [drives, folders, files, watcher] {
+        const QString before = folders->path();
+        folders->refresh();
+        if (folders->path() == before)
+            files->refresh();
+        drives->setDriveSilently(driveOf(folders->path(), drives->drives()));
+        watcher->watch(folders->path());
+    };
+    connect(watcher, &FolderWatcher::changed, this, reread);
+    connect(drives, &DriveList::drivesChanged, this, reread);
+    connect(refreshKey, &QShortcut::activated, this, reread);
     connect(folders, &FolderList::focusLost, this, [this, folders] { enterHighlighted(folders); });
     connect(folders, &FolderList::enterRequested, this, [this, folders] { enterHighlighted(folders); });
 }

@@ -13,6 +13,7 @@
 
 class QGroupBox;
 class QPushButton;
+class QShortcut;
 
 namespace lumarel {
 
@@ -67,7 +68,8 @@ private:
     void createBrowsers();
     void load();
     void applyLayout();
-    void connectBrowser(DriveList* drives, FolderList* folders, FileList* files);
+    // refreshKey re-reads the browser's folder (F5), as a change seen on disk does.
+    void connectBrowser(DriveList* drives, FolderList* folders, FileList* files, QShortcut* refreshKey);
     void enterHighlighted(FolderList* folders);
     // Shows Picture1's picture stretched in Picture2 in its own colours, as its persistent picture.
     void refreshDisplay();

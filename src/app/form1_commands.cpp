@@ -6,6 +6,7 @@
 
 #include "app/form1.h"
 #include "app/form2.h"
+#include "model/visible_name.h"
 #include "platform/widgets/dialogs.h"
 #include "platform/widgets/file_list.h"
 #include "platform/widgets/picture_box.h"
@@ -42,10 +43,10 @@ void Form1::saveBitmap()
     if (bitmap.isNull() || !writer.write(bitmap)) {
         const QString why = bitmap.isNull() ? QStringLiteral("there is no picture to save") : writer.errorString();
         dialogs_.message(this, QStringLiteral("Lumarel"),
-                         QStringLiteral("Cannot save \"%1\": %2").arg(QFileInfo(fileName).fileName(), why));
+                         QStringLiteral("Cannot save \"%1\": %2").arg(visibleName(QFileInfo(fileName).fileName()), why));
         return;
     }
-    setWindowTitle(QStringLiteral("Lumarel - ") + fileName);
+    setWindowTitle(QStringLiteral("Lumarel - ") + visibleName(fileName));
 }
 
 }  // namespace lumarel

@@ -34,7 +34,7 @@ bool Form1::showImage()
     // Load first: a picture that cannot be read leaves the previous one and its state in place.
     PictureFiles::Loaded loaded = pictureFiles_.load(path);
     if (!loaded.picture) {
-        dialogs_.message(this, QStringLiteral("Lumarel"), cannotShowPicture(path, loaded.error));
+        dialogs_.message(this, QStringLiteral("Lumarel"), loaded.error);
         highlightShownPicture();
         return false;
     }
@@ -110,7 +110,7 @@ void Form1::command1Click()
 void Form1::reportUnloadable(const QString& error)
 {
     if (refusals_.firstFor(state_.imagePath))
-        dialogs_.message(this, QStringLiteral("Lumarel"), cannotShowPicture(state_.imagePath, error));
+        dialogs_.message(this, QStringLiteral("Lumarel"), error);
 }
 
 }  // namespace lumarel

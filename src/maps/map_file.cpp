@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+#include "model/regular_file.h"
+#include "model/visible_name.h"
+
 namespace lumarel {
 
 namespace {
@@ -174,17 +177,15 @@ MapReadResult readMapData(const QByteArray& bytes, MapPalette& palette)
 
 MapReadResult readMapFile(const QString& path, MapPalette& palette)
 {
-    const QString name = quoted(QFileInfo(path).fileName());
-    QFile file(path);
+    const QString name = quoted(visibleName(QFileInfo(path).fileName()));
     MapReadResult failed;
-    if (QFileInfo(path).isDir()) {
-        failed.error = QStringLiteral("Cannot read the map file %1: it is a folder").arg(name);
+    // Only a regular file is read; its size does not matter, as the reader stops by itself.
+    const RegularFile opened = openRegularFile(path, QStringLiteral("a map"), kAnySize);
+    if (!opened.file) {
+        failed.error = opened.error;
         return failed;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        failed.error = QStringLiteral("Cannot read the map file %1: %2").arg(name, file.errorString());
-        return failed;
-    }
+    QFile& file = *opened.file;
 
     MapPalette parsed = palette;
     MapTextReader reader(parsed);

@@ -3,8 +3,12 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <QFileInfo>
 #include <limits>
 #include <optional>
+
+#include "model/regular_file.h"
+#include "model/visible_name.h"
 
 namespace lumarel {
 
@@ -57,19 +61,19 @@ public:
     {
         const QByteArray& b = song_.bytes;
         if (b.size() < 4 || !b.startsWith("MThd"))
-            return QStringLiteral("not a MIDI file (no MThd header)");
+            return QStringLiteral("it is not a MIDI file (no MThd header)");
         if (b.size() < 14)
-            return QStringLiteral("not a MIDI file (header too short)");
+            return QStringLiteral("it is not a MIDI file (header too short)");
         const std::uint32_t headerSize = be32(b.data() + 4);
         if (headerSize < 6)
-            return QStringLiteral("not a MIDI file (header too short)");
+            return QStringLiteral("it is not a MIDI file (header too short)");
         song_.format = be16(b.data() + 8);
         const int declaredTracks = be16(b.data() + 10);
         song_.divisionWord = std::int16_t(be16(b.data() + 12));
         if (song_.divisionWord == 0)
-            return QStringLiteral("not a playable MIDI file (division 0)");
+            return QStringLiteral("it is not a playable MIDI file (division 0)");
         if (song_.isSmpte() && song_.ticksPerFrame() == 0)
-            return QStringLiteral("not a playable MIDI file (0 ticks per SMPTE frame)");
+            return QStringLiteral("it is not a playable MIDI file (0 ticks per SMPTE frame)");
         if (song_.format > 2)
             song_.damage << QStringLiteral("unknown format %1, read as format 1").arg(song_.format);
 
@@ -105,7 +109,7 @@ public:
                                 .arg(declaredTracks)
                                 .arg(song_.tracks.size());
         if (song_.events.size() > std::numeric_limits<std::uint32_t>::max())
-            return QStringLiteral("too many events");
+            return QStringLiteral("it has too many events");
         std::stable_sort(song_.tempoMap.begin(), song_.tempoMap.end(),
                          [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
         song_.buildTempoSums();
@@ -249,7 +253,7 @@ MidiParseResult MidiSong::parse(QByteArrayView bytes)
 {
     const QByteArrayView smf = unwrapRiff(bytes);
     if (std::uint64_t(smf.size()) > std::numeric_limits<std::uint32_t>::max())
-        return MidiParseError{QStringLiteral("file too large (over 4 GB)")};
+        return MidiParseError{QStringLiteral("it is too large (over 4 GB)")};
     MidiSong song;
     song.bytes = smf.toByteArray();
     // A rough guess that avoids most regrowth: events take 3 bytes or more each.
@@ -370,15 +374,14 @@ void Midifile::open()
         error_ = QStringLiteral("no file name given");
         return;
     }
-    QFile file(fileName_);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error_ = QStringLiteral("%1 cannot be opened: %2").arg(fileName_, file.errorString());
+    // Only a regular file is read, and no bigger than a song the player can hold.
+    RegularFile opened = openRegularFile(fileName_, QStringLiteral("a MIDI file"), kMaxMidiFileBytes);
+    const std::optional<QByteArray> bytes = readWholeFile(opened, &error_);
+    if (!bytes)
         return;
-    }
-    const QByteArray bytes = file.readAll();
-    MidiParseResult result = MidiSong::parse(bytes);
+    MidiParseResult result = MidiSong::parse(*bytes);
     if (auto* refusal = std::get_if<MidiParseError>(&result)) {
-        error_ = QStringLiteral("%1 is %2").arg(fileName_, refusal->text);
+        error_ = QStringLiteral("Cannot open the MIDI file \"%1\": %2.").arg(visibleName(QFileInfo(fileName_).fileName()), refusal->text);
         return;
     }
     song_ = std::move(std::get<MidiSong>(result));

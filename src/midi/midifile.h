@@ -18,6 +18,10 @@
 namespace lumarel {
 
 inline constexpr std::int32_t defaultTempoUs = 500000;  // 120 quarter notes a minute
+// The largest file Midifile opens, in bytes. Its events can take up to the file's
+// size eight times over (16 bytes for an event of two); the densest real songs are a few tens
+// of megabytes.
+inline constexpr qint64 kMaxMidiFileBytes = qint64(256) * 1024 * 1024;
 
 // Milliseconds per tick as the track rows hold it: (tempo / 1000) / division in double,
 // stored in single precision. 0 for a division that is not ticks-per-quarter.

@@ -1,25 +1,20 @@
 #include "platform/picture_files.h"
 
-#include <QDateTime>
-#include <QFileInfo>
-
+#include "model/regular_file.h"
 #include "platform/picture_loader.h"
 
 namespace lumarel {
 
 PictureFiles::Loaded PictureFiles::load(const QString& path)
 {
-    const QFileInfo info(path);
-    const qint64 bytes = info.exists() ? info.size() : -1;
-    const qint64 modifiedMs = info.exists() ? info.lastModified().toMSecsSinceEpoch() : 0;
-    if (picture_ && path == path_ && bytes == bytes_ && modifiedMs == modifiedMs_)
+    const std::optional<FileStamp> stamp = fileStamp(path);
+    if (picture_ && path == path_ && stamp && stamp == stamp_)
         return {picture_, {}};
     PictureLoadResult result = loadPictureFile(path);
     if (!result.picture)
         return {nullptr, result.error};
     path_ = path;
-    bytes_ = bytes;
-    modifiedMs_ = modifiedMs;
+    stamp_ = stamp;
     picture_ = std::make_shared<const IndexedPicture>(std::move(*result.picture));
     return {picture_, {}};
 }

@@ -5,7 +5,9 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
+#include "model/regular_file.h"
 #include "platform/indexed_picture.h"
 
 namespace lumarel {
@@ -23,8 +25,7 @@ public:
 
 private:
     QString path_;
-    qint64 bytes_ = -1;
-    qint64 modifiedMs_ = 0;
+    std::optional<FileStamp> stamp_;  // size and modification time when path_ was loaded
     std::shared_ptr<const IndexedPicture> picture_;
 };
 

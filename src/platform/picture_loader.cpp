@@ -12,6 +12,8 @@
 #include <gif_lib.h>
 
 #include "platform/quantizer.h"
+#include "model/regular_file.h"
+#include "model/visible_name.h"
 
 namespace lumarel {
 
@@ -246,14 +248,16 @@ PictureLoadResult loadPictureData(const QByteArray& bytes)
 
 PictureLoadResult loadPictureFile(const QString& path)
 {
-    // The reasons name no file: whoever shows them names it once.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refused(QStringLiteral("it cannot be opened (%1)").arg(file.errorString()));
-    // Files bigger than any picture we accept are refused unread.
-    if (file.size() > qint64(512) * 1024 * 1024)
-        return refused(QStringLiteral("it is too large to be a picture"));
-    return loadPictureData(file.readAll());
+    // Every failure is a sentence for the user that names the file once.
+    RegularFile opened = openRegularFile(path, QStringLiteral("a picture"), qint64(512) * 1024 * 1024);
+    QString error;
+    const std::optional<QByteArray> bytes = readWholeFile(opened, &error);
+    if (!bytes)
+        return refused(error);
+    PictureLoadResult result = loadPictureData(*bytes);
+    if (!result.picture)
+        result.error = QStringLiteral("Cannot show the picture \"%1\": %2").arg(visibleName(QFileInfo(path).fileName()), result.error);
+    return result;
 }
 
 }  // namespace lumarel

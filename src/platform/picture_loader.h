@@ -16,7 +16,10 @@ struct PictureLoadResult {
     QString error;                          // a user-facing reason on failure ("not a GIF or BMP picture", ...)
 };
 
+// A file's picture. Only a regular file is opened (model/regular_file.h); a failure's
+// error is a sentence for the user that names the file once.
 PictureLoadResult loadPictureFile(const QString& path);
+// The picture in bytes; a failure's error is the reason alone ("the GIF is damaged: ...").
 PictureLoadResult loadPictureData(const QByteArray& bytes);
 
 }  // namespace lumarel

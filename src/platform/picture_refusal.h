@@ -2,16 +2,9 @@
 // Telling the user that a picture cannot be shown: once per picture, not once per step of a run or
 // per note of a song.
 
-#include <QFileInfo>
 #include <QString>
 
 namespace lumarel {
-
-// The message for a picture that cannot be shown, naming it once.
-inline QString cannotShowPicture(const QString& path, const QString& reason)
-{
-    return QStringLiteral("Cannot show the picture \"%1\": %2").arg(QFileInfo(path).fileName(), reason);
-}
 
 class PictureRefusals {
 public:

@@ -137,7 +137,7 @@ void Form3::tooFewColours()
 void Form3::pictureUnloadable(const QString& error)
 {
     if (refusals_.firstFor(state_.imagePath))
-        dialogs_.message(this, QStringLiteral("Lumarel"), cannotShowPicture(state_.imagePath, error));
+        dialogs_.message(this, QStringLiteral("Lumarel"), error);
 }
 
 void Form3::startPaletteRun()

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "midi/midi_output.h"
+#include "model/visible_name.h"
 #include "midi/song_queue.h"
 #include "music/track_rows.h"
 #include "platform/message_wait.h"
@@ -33,10 +34,8 @@ bool Form3::loadMidiFile(const QString& path)
     Midifile candidate;
     candidate.setFileName(path);
     candidate.setAction(Midifile::Open);
-    const QString name = QFileInfo(path).fileName();
     if (!candidate.isOpen()) {
-        dialogs_.message(this, QStringLiteral("Lumarel"),
-                         QStringLiteral("Cannot open the MIDI file \"%1\": %2").arg(name, candidate.error()));
+        dialogs_.message(this, QStringLiteral("Lumarel"), candidate.error());
         return false;
     }
     Midifile1.setAction(Midifile::Close);
@@ -48,7 +47,7 @@ bool Form3::loadMidiFile(const QString& path)
     if (Midifile1.damaged()) {
         dialogs_.message(this, QStringLiteral("Lumarel"),
                          QStringLiteral("The MIDI file \"%1\" is damaged (%2). What could be read will play.")
-                             .arg(name, Midifile1.damageText()));
+                             .arg(visibleName(QFileInfo(path).fileName()), Midifile1.damageText()));
     }
     return true;
 }

@@ -197,9 +197,8 @@ TEST(ReadMapFile, ReadsAFileAndNamesItWhenRefused)
     const Case cases[] = {
         {empty, QStringLiteral("\"empty.map\" is not a colour map: no line holds three numbers")},
         {binary, QStringLiteral("\"picture.map\" is not a colour map: no line holds three numbers")},
-        {missing, QStringLiteral("Cannot read the map file \"missing.map\": No such file or directory")},
-        {test::tempDir(), QStringLiteral("Cannot read the map file \"%1\": it is a folder")
-                              .arg(QFileInfo(test::tempDir()).fileName())},
+        {missing, QStringLiteral("\"missing.map\" does not exist.")},
+        {test::tempDir(), QStringLiteral("\"%1\" is a folder, not a map.").arg(QFileInfo(test::tempDir()).fileName())},
     };
     for (const Case& c : cases) {
         palette = markedPalette();
@@ -220,7 +219,7 @@ TEST(ReadMapFile, RefusesAFileItMayNotRead)
     const MapReadResult result = readMapFile(locked, palette);
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, QStringLiteral("Cannot read the map file \"locked.map\": Permission denied"));
+    EXPECT_EQ(result.error, QStringLiteral("You do not have permission to read \"locked.map\"."));
     EXPECT_EQ(palette, markedPalette());
 }
 

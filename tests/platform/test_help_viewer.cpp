@@ -6,8 +6,11 @@
 #include <QSet>
 #include <QTest>
 #include <QTextBrowser>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/widgets/help_viewer.h"
+#include "support/deadline.h"
 #include "support/test_support.h"
 #include "support/ui_watchdog.h"
 
@@ -71,6 +74,39 @@ private slots:
         // A folder is no help file either.
         show(nullptr, test::tempDir());
         QVERIFY(viewer->browser()->toPlainText().contains(test::tempDir()));
+    }
+
+    void escapeAndCtrlWCloseTheWindow()
+    {
+        for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            QPointer<HelpViewer> viewer = show(nullptr, test::writeTempFile("keys.HLP", "<p>x</p>"));
+            QVERIFY(viewer && viewer->isVisible());
+            QVERIFY(QTest::qWaitForWindowActive(viewer));
+            QTest::keySequence(viewer->browser(), keys);
+            QTRY_VERIFY2(viewer.isNull(), qPrintable(keys.toString()));
+        }
+    }
+
+    void aHelpFileThatIsAPipeOrADeviceIsRefusedAtOnce()
+    {
+        const QString pipe = QDir(test::tempDir()).filePath("pipe.HLP");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe), 0644), 0);
+        const QString device = QDir(test::tempDir()).filePath("zero.HLP");
+        QCOMPARE(::symlink("/dev/zero", QFile::encodeName(device)), 0);
+        for (const QString& file : {pipe, device}) {
+            {
+                const test::Deadline deadline("showing the help " + file.toStdString());
+                show(nullptr, file);
+            }
+            const QString text = viewer_->browser()->toPlainText();
+            QVERIFY2(text.contains("could not be opened") && text.contains(QFileInfo(file).fileName() + "\" is a "),
+                     qPrintable(text));
+        }
+        // A page the help links to is read the same way.
+        const QString linking = test::writeTempFile("linking.HLP", "<p><a href=\"pipe.HLP\">pipe</a></p>");
+        show(nullptr, linking);
+        const test::Deadline deadline("following a help link to a named pipe");
+        viewer_->browser()->setSource(QUrl::fromLocalFile(pipe));
     }
 
     // The help shipped with the program: it loads, its contents links all lead somewhere, and it

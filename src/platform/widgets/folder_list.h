@@ -1,7 +1,8 @@
 #pragma once
 // A folder list that behaves like a classic directory list box: it shows the current folder, its
 // ancestors and its subfolders; a single click or an arrow key only highlights an entry; a double
-// click, Enter, or losing the focus enters the highlighted folder.
+// click, Enter, or losing the focus enters the highlighted folder. Typing a name's first letters
+// highlights it, as in the file list.
 
 #include <QListWidget>
 
@@ -17,6 +18,10 @@ public:
     // everything as it was; *why says what went wrong.
     bool setPath(const QString& path, QString* why = nullptr);
     QString highlightedPath() const;
+    // Reads the current folder again, keeping the highlighted entry where it still exists. A
+    // current folder that has gone gives way to its nearest existing ancestor, without a message
+    // (pathChanged follows).
+    void refresh();
 
 signals:
     void pathChanged(const QString& path);
@@ -29,6 +34,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void fill();
+
     QString path_;
 };
 
