@@ -1,10 +1,11 @@
-// How far the 256 colours of the quantiser lie from a true-colour picture: the mean absolute
+// How far the 256 colours of the quantiser (quantizer.h) lie from a true-colour picture: the mean absolute
 // error per channel between each original pixel and the palette colour of its index, averaged
 // over pictures with more than 256 colours. The pictures are three made here (a smooth gradient,
 // a smoothly coloured fractal, a noisy plasma) and every true-colour BMP or folder of BMPs given
 // as an argument, read with Qt's reader so the originals do not depend on our decoder.
+// (Against our former median cut, on the same pictures: 3.66 for libimagequant, 4.22 for it.)
 // Prints one line per picture on stderr, then:
-//   quantize_error pictures=<n> liq_mae=<..> median_cut_mae=<..> liq_ms=<..> median_cut_ms=<..>
+//   quantize_error pictures=<n> mae=<..> ms=<..>
 
 #include <QDir>
 #include <QDirIterator>
@@ -90,11 +91,11 @@ double meanAbsoluteError(const QImage& original, const lumarel::IndexedPicture& 
     return total / (3.0 * original.width() * original.height());
 }
 
-template <typename Quantise>
-std::pair<double, double> measure(const QImage& image, Quantise quantise)
+// The error and the time of quantising one picture.
+std::pair<double, double> measure(const QImage& image)
 {
     const auto start = Clock::now();
-    const lumarel::IndexedPicture picture = quantise(image);
+    const lumarel::IndexedPicture picture = lumarel::quantize(image);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     return {meanAbsoluteError(image, picture), ms};
 }
@@ -121,24 +122,19 @@ int main(int argc, char** argv)
     }
 
     int counted = 0;
-    double liqTotal = 0, cutTotal = 0, liqMs = 0, cutMs = 0;
+    double total = 0, ms = 0;
     for (const auto& [name, image] : pictures) {
         const int colours = distinctColours(image);
         if (colours <= 256)
             continue;
-        const auto [liq, liqTime] = measure(image, [](const QImage& i) { return lumarel::quantize(i); });
-        const auto [cut, cutTime] = measure(image, [](const QImage& i) { return lumarel::quantizeByMedianCut(i); });
-        std::fprintf(stderr, "%s %dx%d colours=%d liq_mae=%.2f median_cut_mae=%.2f\n", qPrintable(name), image.width(),
-                     image.height(), colours, liq, cut);
+        const auto [error, time] = measure(image);
+        std::fprintf(stderr, "%s %dx%d colours=%d mae=%.2f\n", qPrintable(name), image.width(), image.height(), colours, error);
         ++counted;
-        liqTotal += liq;
-        cutTotal += cut;
-        liqMs += liqTime;
-        cutMs += cutTime;
+        total += error;
+        ms += time;
     }
     if (counted == 0)
         return 1;
-    std::printf("quantize_error pictures=%d liq_mae=%.2f median_cut_mae=%.2f liq_ms=%.0f median_cut_ms=%.0f\n", counted,
-                liqTotal / counted, cutTotal / counted, liqMs, cutMs);
+    std::printf("quantize_error pictures=%d mae=%.2f ms=%.0f\n", counted, total / counted, ms);
     return 0;
 }

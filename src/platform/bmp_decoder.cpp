@@ -6,8 +6,6 @@
 #include <new>
 #include <vector>
 
-#include "platform/quantizer.h"
-
 namespace lumarel {
 
 namespace {
@@ -258,12 +256,12 @@ BmpDecodeResult decodeIndexed(QByteArrayView bytes, const BmpHeader& header)
     return picture;
 }
 
-BmpDecodeResult decodeTrueColour(QByteArrayView bytes, const BmpHeader& header)
+BmpDecodeResult decodeTrueColour(QByteArrayView bytes, const BmpHeader& header, const TrueColourQuantizer& quantizer)
 {
     if (bytes.size() - header.pixelOffset < header.bitsPerPixel / 8)
         return damaged(QStringLiteral("it ends before its first pixel"));
     const TrueColourRows rows(bytes, header);
-    std::optional<IndexedPicture> picture = quantizeRows(QSize(header.width, header.height), std::cref(rows));
+    std::optional<IndexedPicture> picture = quantizer(QSize(header.width, header.height), std::cref(rows));
     if (!picture)
         return outOfMemory(header);
     return std::move(*picture);
@@ -271,14 +269,14 @@ BmpDecodeResult decodeTrueColour(QByteArrayView bytes, const BmpHeader& header)
 
 }  // namespace
 
-BmpDecodeResult decodeBmpBytes(QByteArrayView bytes)
+BmpDecodeResult decodeBmpBytes(QByteArrayView bytes, const TrueColourQuantizer& quantizer)
 {
     const BmpHeaderResult read = readBmpHeader(bytes);
     if (const auto* error = std::get_if<BmpError>(&read))
         return *error;
     const BmpHeader& header = std::get<BmpHeader>(read);
     try {
-        return header.indexed() ? decodeIndexed(bytes, header) : decodeTrueColour(bytes, header);
+        return header.indexed() ? decodeIndexed(bytes, header) : decodeTrueColour(bytes, header, quantizer);
     } catch (const std::bad_alloc&) {
         return outOfMemory(header);
     }

@@ -15,11 +15,16 @@
 
 #include "platform/bmp_header.h"
 #include "platform/indexed_picture.h"
+#include "platform/quantizer.h"
 
 namespace lumarel {
 
 using BmpDecodeResult = std::variant<IndexedPicture, BmpError>;
 
-BmpDecodeResult decodeBmpBytes(QByteArrayView bytes);
+// Reduces the rows of a true-colour picture to 256 colours (quantizeRows unless a test or the
+// fuzzer needs to see the rows or skip the work); empty when it ran out of memory.
+using TrueColourQuantizer = std::function<std::optional<IndexedPicture>(QSize, const RgbaRowSource&)>;
+
+BmpDecodeResult decodeBmpBytes(QByteArrayView bytes, const TrueColourQuantizer& quantizer = quantizeRows);
 
 }  // namespace lumarel

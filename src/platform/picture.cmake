@@ -11,7 +11,6 @@ target_sources(lumarel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/bmp_header.cpp
   ${CMAKE_CURRENT_LIST_DIR}/bmp_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/quantizer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/median_cut.cpp
   ${CMAKE_CURRENT_LIST_DIR}/palette_display.cpp
   ${CMAKE_CURRENT_LIST_DIR}/message_wait.cpp
   ${CMAKE_CURRENT_LIST_DIR}/message_wait.h)

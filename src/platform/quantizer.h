@@ -26,7 +26,4 @@ std::optional<IndexedPicture> quantizeRows(QSize size, const RgbaRowSource& rows
 // image must be Format_RGB32 (alpha ignored). An empty image gives an empty picture.
 IndexedPicture quantize(const QImage& image);
 
-// The former median cut, kept only to compare its error with the quantiser above.
-IndexedPicture quantizeByMedianCut(const QImage& image);
-
 }  // namespace lumarel
