@@ -84,11 +84,11 @@ std::optional<BmpError> checkDepth(int bits, BmpCompression compression)
     if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return damaged(QStringLiteral("it declares %1 bits per pixel").arg(bits));
     if (compression == BmpCompression::Rle8 && bits != 8)
-        return damaged(QStringLiteral("RLE8 compression on a %1-bit picture").arg(bits));
+        return damaged(QStringLiteral("it uses RLE8 compression at %1 bits per pixel").arg(bits));
     if (compression == BmpCompression::Rle4 && bits != 4)
-        return damaged(QStringLiteral("RLE4 compression on a %1-bit picture").arg(bits));
+        return damaged(QStringLiteral("it uses RLE4 compression at %1 bits per pixel").arg(bits));
     if (compression == BmpCompression::BitFields && bits != 16 && bits != 32)
-        return damaged(QStringLiteral("colour masks on a %1-bit picture").arg(bits));
+        return damaged(QStringLiteral("it uses colour masks at %1 bits per pixel").arg(bits));
     return std::nullopt;
 }
 
