@@ -11,6 +11,9 @@
 //   rest 0. A file that supplies no pixel at all is refused.
 
 #include <QByteArrayView>
+#include <QSize>
+#include <functional>
+#include <optional>
 #include <variant>
 
 #include "platform/bmp_header.h"
