@@ -1,25 +1,22 @@
 #include "platform/picture_loader.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QtEndian>
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include <gif_lib.h>
 
-#include "platform/quantizer.h"
 #include "model/regular_file.h"
 #include "model/visible_name.h"
+#include "platform/bmp_decoder.h"
 
 namespace lumarel {
 
 namespace {
 
 // Pictures larger than this are refused before any pixel memory is taken.
+// sync: kBmpMaxSide / kBmpMaxPixels in bmp_header.h
 constexpr int kMaxSide = 16384;
 constexpr qint64 kMaxPixels = 100'000'000;
 
@@ -156,83 +153,12 @@ PictureLoadResult decodeGif(const QByteArray& bytes)
 
 // ---- BMP -------------------------------------------------------------------------------------
 
-IndexedPicture fromIndexed8(const QImage& image)
-{
-    IndexedPicture picture;
-    picture.size = image.size();
-    picture.indices.resize(std::size_t(image.width()) * std::size_t(image.height()));
-    picture.palette.fill(qRgb(0, 0, 0));
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(picture.indices.data() + std::size_t(y) * std::size_t(image.width()), image.constScanLine(y),
-                    std::size_t(image.width()));
-    const QList<QRgb> table = image.colorTable();
-    for (int i = 0; i < std::min<qsizetype>(table.size(), 256); ++i)
-        picture.palette[std::size_t(i)] = table[i] | 0xff000000u;
-    return picture;
-}
-
-// The dimensions a BMP header declares, read before any decoder sizes its buffers.
-QString checkBmpHeader(const QByteArray& bytes)
-{
-    auto u16 = [&bytes](int at) { return int(quint8(bytes[at])) | int(quint8(bytes[at + 1])) << 8; };
-    auto i32 = [&](int at) { return qint32(quint32(u16(at)) | quint32(u16(at + 2)) << 16); };
-    if (bytes.size() < 26)
-        return QStringLiteral("the BMP is damaged: its header is cut short");
-    const int headerSize = i32(14);
-    if (headerSize == 12)
-        return checkSize(u16(18), u16(20));
-    if (headerSize < 16)
-        return QStringLiteral("the BMP is damaged: unknown header of %1 bytes").arg(headerSize);
-    const qint64 height = std::abs(qint64(i32(22)));
-    return checkSize(i32(18), int(std::min<qint64>(height, std::numeric_limits<int>::max())));
-}
-
-QString bmpDamaged(const QImageReader& reader)
-{
-    if (reader.error() == QImageReader::UnknownError)
-        return QStringLiteral("the BMP is damaged or of a kind this program cannot read");
-    return QStringLiteral("the BMP is damaged: %1").arg(reader.errorString());
-}
-
 PictureLoadResult decodeBmp(const QByteArray& bytes)
 {
-    if (QString bad = checkBmpHeader(bytes); !bad.isEmpty())
-        return refused(bad);
-    QByteArray copy = bytes;  // QBuffer needs a non-const array; shares the data
-    // Qt's reader refuses top-down bitmaps (negative height); read them bottom-up and flip back.
-    // Compressed bitmaps cannot be top-down.
-    bool topDown = false;
-    if (bytes.size() >= 34 && quint8(bytes[14]) >= 40 && qint32(qFromLittleEndian<quint32>(bytes.constData() + 22)) < 0) {
-        const quint32 compression = qFromLittleEndian<quint32>(bytes.constData() + 30);
-        if (compression == 0 || compression == 3 || compression == 6) {
-            const qint32 height = qint32(qFromLittleEndian<quint32>(bytes.constData() + 22));
-            if (height != std::numeric_limits<qint32>::min()) {
-                qToLittleEndian<quint32>(quint32(-height), copy.data() + 22);
-                topDown = true;
-            }
-        }
-    }
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "bmp");
-    const QSize declared = reader.size();
-    if (!declared.isValid())
-        return refused(bmpDamaged(reader));
-    if (QString tooBig = checkSize(declared.width(), declared.height()); !tooBig.isEmpty())
-        return refused(tooBig);
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return refused(bmpDamaged(reader));
-    if (topDown)
-        image = image.mirrored(false, true);
-    if (QString tooBig = checkSize(image.width(), image.height()); !tooBig.isEmpty())
-        return refused(tooBig);
-
-    if (image.format() == QImage::Format_Indexed8)
-        return {fromIndexed8(image), {}};
-    if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB)
-        return {fromIndexed8(image.convertToFormat(QImage::Format_Indexed8)), {}};
-    return {quantize(image.convertToFormat(QImage::Format_RGB32)), {}};
+    BmpDecodeResult decoded = decodeBmpBytes(bytes);
+    if (auto* error = std::get_if<BmpError>(&decoded))
+        return refused(error->text);
+    return {std::move(std::get<IndexedPicture>(decoded)), {}};
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // Loading picture files as a palette display would hold them. GIFs are decoded with giflib so a
-// GIF keeps its own indices; 8-bit BMPs keep theirs; true-colour pictures are quantised to 256
-// colours at load.
+// GIF keeps its own indices; BMPs of 1 to 8 bits keep theirs (our own decoder, bmp_decoder.h);
+// true-colour pictures are quantised to 256 colours at load.
 
 #include <QByteArray>
 #include <QString>

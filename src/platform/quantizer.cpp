@@ -1,169 +1,125 @@
 #include "platform/quantizer.h"
 
-#include <algorithm>
-#include <limits>
+#include <libimagequant.h>
+
+#include <memory>
+#include <new>
 #include <unordered_map>
+#include <vector>
 
 namespace lumarel {
 
 namespace {
 
-constexpr QRgb kRgbMask = 0x00ffffffu;
+static_assert(sizeof(liq_color) == 4, "liq_color must be four bytes, red, green, blue, alpha");
 
-// Every distinct colour gets its own index; false when there are more than 256.
-bool mapExactly(const QImage& image, IndexedPicture& out)
+// Every distinct colour gets its own index, in order of first appearance; false when there are
+// more than 256 (the indices written so far are then to be overwritten).
+bool mapExactly(QSize size, const RgbaRowSource& rows, IndexedPicture& out)
 {
+    const int width = size.width();
+    std::vector<std::uint8_t> line(std::size_t(width) * 4);
     std::unordered_map<QRgb, std::uint8_t> seen;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        std::uint8_t* row = out.indices.data() + std::size_t(y) * std::size_t(image.width());
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb colour = line[x] & kRgbMask;
-            auto found = seen.find(colour);
-            if (found == seen.end()) {
-                if (seen.size() == 256)
-                    return false;
-                found = seen.emplace(colour, std::uint8_t(seen.size())).first;
-                out.palette[found->second] = colour | 0xff000000u;
+    QRgb last = 0xffffffffu;  // no colour: keys have alpha 0
+    std::uint8_t lastIndex = 0;
+    for (int y = 0; y < size.height(); ++y) {
+        rows(y, line.data());
+        std::uint8_t* row = out.indices.data() + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* p = line.data() + std::size_t(x) * 4;
+            const QRgb colour = QRgb(p[0]) << 16 | QRgb(p[1]) << 8 | QRgb(p[2]);
+            if (colour != last) {
+                auto found = seen.find(colour);
+                if (found == seen.end()) {
+                    if (seen.size() == 256)
+                        return false;
+                    found = seen.emplace(colour, std::uint8_t(seen.size())).first;
+                    out.palette[found->second] = colour | 0xff000000u;
+                }
+                last = colour;
+                lastIndex = found->second;
             }
-            row[x] = found->second;
+            row[x] = lastIndex;
         }
     }
     return true;
 }
 
-// A cell of the 5-bits-per-channel colour cube with the pixels that fell in it.
-struct Cell {
-    int key = 0;  // r5 << 10 | g5 << 5 | b5
-    std::uint64_t count = 0;
-    std::uint64_t sum[3] = {0, 0, 0};
-    int mean(int channel) const { return int(sum[channel] / count); }
+struct LiqAttrDeleter {
+    void operator()(liq_attr* attr) const { liq_attr_destroy(attr); }
+};
+struct LiqImageDeleter {
+    void operator()(liq_image* image) const { liq_image_destroy(image); }
+};
+struct LiqResultDeleter {
+    void operator()(liq_result* result) const { liq_result_destroy(result); }
 };
 
-struct Box {
-    std::vector<Cell>::iterator begin, end;
-    std::uint64_t pixels = 0;
-    int longest = 0;  // channel with the widest spread
-    int spread = 0;   // its spread, 0..255
-};
-
-Box makeBox(std::vector<Cell>::iterator begin, std::vector<Cell>::iterator end)
+void liqRow(liq_color rowOut[], int row, int /*width*/, void* source)
 {
-    Box box{begin, end};
-    int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
-    for (auto it = begin; it != end; ++it) {
-        box.pixels += it->count;
-        for (int c = 0; c < 3; ++c) {
-            lo[c] = std::min(lo[c], it->mean(c));
-            hi[c] = std::max(hi[c], it->mean(c));
-        }
-    }
-    for (int c = 0; c < 3; ++c) {
-        if (hi[c] - lo[c] > box.spread) {
-            box.spread = hi[c] - lo[c];
-            box.longest = c;
-        }
-    }
-    return box;
+    (*static_cast<const RgbaRowSource*>(source))(row, reinterpret_cast<std::uint8_t*>(rowOut));
 }
 
-void medianCut(const QImage& image, IndexedPicture& out)
+// 256 colours chosen by libimagequant, each pixel mapped to the nearest without dithering.
+bool quantizeWithLiq(QSize size, const RgbaRowSource& rows, IndexedPicture& out)
 {
-    std::vector<Cell> cube(32768);
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int r = qRed(line[x]), g = qGreen(line[x]), b = qBlue(line[x]);
-            Cell& cell = cube[std::size_t((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3))];
-            ++cell.count;
-            cell.sum[0] += std::uint64_t(r);
-            cell.sum[1] += std::uint64_t(g);
-            cell.sum[2] += std::uint64_t(b);
-        }
-    }
-    std::vector<Cell> cells;
-    for (int key = 0; key < 32768; ++key) {
-        if (cube[std::size_t(key)].count) {
-            cells.push_back(cube[std::size_t(key)]);
-            cells.back().key = key;
-        }
-    }
-
-    // Split the box whose pixels spread widest (spread weighted by pixel count) at its median.
-    std::vector<Box> boxes{makeBox(cells.begin(), cells.end())};
-    while (boxes.size() < 256) {
-        auto widest = boxes.end();
-        double best = 0;
-        for (auto it = boxes.begin(); it != boxes.end(); ++it) {
-            const double score = double(it->spread) * double(it->pixels);
-            if (it->end - it->begin > 1 && score > best) {
-                best = score;
-                widest = it;
-            }
-        }
-        if (widest == boxes.end())
-            break;
-        const Box box = *widest;
-        const int channel = box.longest;
-        std::sort(box.begin, box.end, [channel](const Cell& a, const Cell& b) { return a.mean(channel) < b.mean(channel); });
-        std::uint64_t half = 0;
-        auto cut = box.begin;
-        while (cut + 1 != box.end && half + cut->count <= box.pixels / 2)
-            half += (cut++)->count;
-        if (cut == box.begin)
-            ++cut;
-        *widest = makeBox(box.begin, cut);
-        boxes.push_back(makeBox(cut, box.end));
-    }
-
-    std::vector<std::uint8_t> cellIndex(32768, 0);
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        std::uint64_t sum[3] = {0, 0, 0};
-        for (auto it = boxes[i].begin; it != boxes[i].end; ++it)
-            for (int c = 0; c < 3; ++c)
-                sum[c] += it->sum[c];
-        const std::uint64_t n = std::max<std::uint64_t>(boxes[i].pixels, 1);
-        out.palette[i] = qRgb(int(sum[0] / n), int(sum[1] / n), int(sum[2] / n));
-    }
-    // Each cell takes the palette colour nearest to its own mean (not just its box's colour).
-    for (const Cell& cell : cells) {
-        int best = 0;
-        int bestDistance = std::numeric_limits<int>::max();
-        for (std::size_t i = 0; i < boxes.size(); ++i) {
-            const int dr = qRed(out.palette[i]) - cell.mean(0);
-            const int dg = qGreen(out.palette[i]) - cell.mean(1);
-            const int db = qBlue(out.palette[i]) - cell.mean(2);
-            const int distance = 2 * dr * dr + 4 * dg * dg + 3 * db * db;
-            if (distance < bestDistance) {
-                bestDistance = distance;
-                best = int(i);
-            }
-        }
-        cellIndex[std::size_t(cell.key)] = std::uint8_t(best);
-    }
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        std::uint8_t* row = out.indices.data() + std::size_t(y) * std::size_t(image.width());
-        for (int x = 0; x < image.width(); ++x)
-            row[x] = cellIndex[std::size_t((qRed(line[x]) >> 3) << 10 | (qGreen(line[x]) >> 3) << 5 | (qBlue(line[x]) >> 3))];
-    }
+    std::unique_ptr<liq_attr, LiqAttrDeleter> attr(liq_attr_create());
+    if (!attr || liq_set_max_colors(attr.get(), 256) != LIQ_OK)
+        return false;
+    std::unique_ptr<liq_image, LiqImageDeleter> image(
+        liq_image_create_custom(attr.get(), liqRow, const_cast<RgbaRowSource*>(&rows), size.width(), size.height(), 0));
+    if (!image)
+        return false;
+    liq_result* raw = nullptr;
+    if (liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK || !raw)
+        return false;
+    std::unique_ptr<liq_result, LiqResultDeleter> result(raw);
+    liq_set_dithering_level(result.get(), 0.0f);
+    if (liq_write_remapped_image(result.get(), image.get(), out.indices.data(), out.indices.size()) != LIQ_OK)
+        return false;
+    // Read after remapping, which refines the palette.
+    const liq_palette* palette = liq_get_palette(result.get());
+    out.palette.fill(qRgb(0, 0, 0));
+    for (unsigned i = 0; i < std::min(palette->count, 256u); ++i)
+        out.palette[i] = qRgb(palette->entries[i].r, palette->entries[i].g, palette->entries[i].b);
+    return true;
 }
 
 }  // namespace
 
-IndexedPicture quantize(const QImage& image)
+std::optional<IndexedPicture> quantizeRows(QSize size, const RgbaRowSource& rows)
 {
     IndexedPicture out;
-    if (image.isNull())
+    if (size.isEmpty())
         return out;
-    out.size = image.size();
-    out.indices.assign(std::size_t(image.width()) * std::size_t(image.height()), 0);
-    out.palette.fill(qRgb(0, 0, 0));
-    if (!mapExactly(image, out)) {
+    try {
+        out.size = size;
+        out.indices.assign(std::size_t(size.width()) * std::size_t(size.height()), 0);
         out.palette.fill(qRgb(0, 0, 0));
-        medianCut(image, out);
+        if (mapExactly(size, rows, out))
+            return out;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
     }
+    if (!quantizeWithLiq(size, rows, out))
+        return std::nullopt;
     return out;
+}
+
+IndexedPicture quantize(const QImage& image)
+{
+    if (image.isNull())
+        return {};
+    const RgbaRowSource rows = [&image](int y, std::uint8_t* rgba) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x, rgba += 4) {
+            rgba[0] = std::uint8_t(qRed(line[x]));
+            rgba[1] = std::uint8_t(qGreen(line[x]));
+            rgba[2] = std::uint8_t(qBlue(line[x]));
+            rgba[3] = 255;
+        }
+    };
+    return quantizeRows(image.size(), rows).value_or(IndexedPicture{});
 }
 
 }  // namespace lumarel

@@ -70,6 +70,11 @@ TEST(FileSweep, EveryPictureIsShownOrRefusedWithAMessage)
             ASSERT_FALSE(picture.isNull()) << path.toStdString();
             ASSERT_EQ(picture.indices.size(), std::size_t(picture.size.width()) * std::size_t(picture.size.height()));
             EXPECT_EQ(picture.toImage().size(), picture.size);
+            // Damaged or not, a file shows the same pixels every time.
+            const PictureLoadResult again = loadPictureFile(path);
+            ASSERT_TRUE(again.picture) << path.toStdString();
+            EXPECT_TRUE(again.picture->indices == picture.indices && again.picture->palette == picture.palette)
+                << "a second load differs: " << path.toStdString();
         } else {
             ++refused;
             EXPECT_FALSE(result.error.isEmpty()) << path.toStdString();
