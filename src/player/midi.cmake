@@ -9,6 +9,7 @@ target_sources(lumarel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/playback_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/recording_device.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fluid_synth_device.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fluid_messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rtmidi_device.cpp
   ${CMAKE_CURRENT_LIST_DIR}/song_queue.cpp)
 target_link_libraries(lumarel_core PRIVATE PkgConfig::LUMAREL_FLUIDSYNTH PkgConfig::LUMAREL_RTMIDI)
