@@ -8,5 +8,5 @@ endfunction()
 lumarel_add_export_test(test_gif_frame_plan ${CMAKE_CURRENT_LIST_DIR}/test_gif_frame_plan.cpp)
 lumarel_add_export_test(test_gif_writer ${CMAKE_CURRENT_LIST_DIR}/test_gif_writer.cpp)
 lumarel_add_export_test(test_video_encoder ${CMAKE_CURRENT_LIST_DIR}/test_video_encoder.cpp)
+lumarel_add_export_test(test_audio_render ${CMAKE_CURRENT_LIST_DIR}/test_audio_render.cpp)
 lumarel_add_export_test(test_export_failures ${CMAKE_CURRENT_LIST_DIR}/test_export_failures.cpp)
-
