@@ -4,8 +4,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 namespace lumarel {
 
@@ -17,6 +19,8 @@ constexpr float silentLevel = 1.0f / 32768.0f;
 constexpr double silentSeconds = 0.05;
 // Rendering between polls of cancel and calls of progress.
 constexpr double stepSeconds = 0.1;
+// The most threads the synths are shared out to.
+constexpr int mostParts = 4;
 
 void setError(QString* error, const QString& text)
 {
@@ -42,13 +46,83 @@ bool cancelled(const std::atomic<bool>* cancel, QString* error)
     return false;
 }
 
-// The index after the last sample of frames [from, to) above the silent level, or from.
-std::int64_t endOfSound(const std::vector<float>& samples, std::int64_t from, std::int64_t to)
+// The index after the last frame of [from, to) whose sum over the parts is above the silent
+// level, or from.
+std::int64_t endOfSound(const std::vector<std::unique_ptr<PhasedSynth>>& parts, std::int64_t from, std::int64_t to)
 {
-    for (std::int64_t i = to * 2; i-- > from * 2;)
-        if (std::fabs(samples[std::size_t(i)]) >= silentLevel)
+    for (std::int64_t i = to * 2; i-- > from * 2;) {
+        float sum = 0;
+        for (const auto& part : parts)
+            sum += part->output()[std::size_t(i)];
+        if (std::fabs(sum) >= silentLevel)
             return i / 2 + 1;
+    }
     return from;
+}
+
+// Shares the block phases of the note ons out among `count` parts, each phase to the part
+// with the fewest notes so far, busiest phases first.
+std::vector<PhasedSynth::Phases> sharePhases(const std::vector<std::int64_t>& notesPerPhase, int count)
+{
+    std::vector<int> order(notesPerPhase.size());
+    for (std::size_t p = 0; p < order.size(); ++p)
+        order[p] = int(p);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return notesPerPhase[std::size_t(a)] > notesPerPhase[std::size_t(b)];
+    });
+    std::vector<PhasedSynth::Phases> phases(static_cast<std::size_t>(count));
+    std::vector<std::int64_t> load(static_cast<std::size_t>(count), 0);
+    for (const int p : order) {
+        const auto part = std::size_t(std::min_element(load.begin(), load.end()) - load.begin());
+        phases[part].set(std::size_t(p));
+        load[part] += notesPerPhase[std::size_t(p)];
+    }
+    return phases;
+}
+
+struct PartRun {
+    PhasedSynth* synth = nullptr;
+    const std::vector<SynthMessage>* plan = nullptr;
+    std::int64_t end = 0;
+    int sampleRate = 0;
+    const std::atomic<bool>* cancel = nullptr;
+    std::atomic<bool>* stop = nullptr;  // set by the first part that fails or is cancelled
+    std::function<void(std::int64_t)> report;  // only on the calling thread
+    QString error;
+};
+
+// Plays the whole plan on one part up to the end of the song, in steps between which it
+// polls cancel and stop.
+bool playPart(PartRun& run)
+{
+    PhasedSynth& synth = *run.synth;
+    const auto step = std::int64_t(stepSeconds * run.sampleRate);
+    auto renderUpTo = [&](std::int64_t to) {
+        while (synth.renderedTo() < to) {
+            if (run.stop->load() || cancelled(run.cancel, &run.error))
+                return false;
+            synth.renderTo(std::min(to, synth.renderedTo() + step));
+            if (run.report)
+                run.report(synth.renderedTo());
+        }
+        return true;
+    };
+    bool ok = true;
+    for (const SynthMessage& m : *run.plan) {
+        const std::int64_t at = sampleOf(m.timeUs, run.sampleRate);
+        if (at > run.end)
+            break;
+        if (!renderUpTo(at) || !synth.send(at, m.status, m.data1, m.data2, &run.error)) {
+            ok = false;
+            break;
+        }
+    }
+    if (ok && renderUpTo(run.end)) {
+        synth.releaseAll(run.end);
+        return true;
+    }
+    run.stop->store(true);
+    return false;
 }
 
 }  // namespace
@@ -68,57 +142,65 @@ std::optional<RenderedAudio> renderSongAudio(std::span<const SynthMessage> messa
                                                   .arg(QDir::toNativeSeparators(soundFont)));
         return std::nullopt;
     }
-    auto synth = PhasedSynth::create(soundFont, sampleRate, error);
-    if (!synth)
-        return std::nullopt;
-
     std::vector<SynthMessage> plan(messages.begin(), messages.end());
     std::stable_sort(plan.begin(), plan.end(),
                      [](const SynthMessage& a, const SynthMessage& b) { return a.timeUs < b.timeUs; });
     const std::int64_t end = sampleOf(songEndUs, sampleRate);
-    const auto step = std::int64_t(stepSeconds * sampleRate);
-    auto report = [&](std::int64_t at) {
-        if (progress)
-            progress(end > 0 ? std::min(1.0, double(at) / double(end)) : 1.0);
-    };
-    // Renders up to a sample in steps, polling cancel between them.
-    auto renderUpTo = [&](std::int64_t to) {
-        while (synth->renderedTo() < to) {
-            if (cancelled(cancel, error))
-                return false;
-            synth->renderTo(std::min(to, synth->renderedTo() + step));
-            report(synth->renderedTo());
-        }
-        return true;
-    };
 
-    report(0);
-    for (const SynthMessage& m : plan) {
-        const std::int64_t at = sampleOf(m.timeUs, sampleRate);
-        if (at > end)
-            break;
-        if (!renderUpTo(at) || !synth->send(at, m.status, m.data1, m.data2, error))
+    // Share the synths out to threads: each part renders the note ons of its phases.
+    std::vector<std::int64_t> notesPerPhase(PhasedSynth::blockFrames, 0);
+    for (const SynthMessage& m : plan)
+        if ((m.status & 0xF0) == 0x90 && m.data2 > 0)
+            ++notesPerPhase[std::size_t(sampleOf(m.timeUs, sampleRate) % PhasedSynth::blockFrames)];
+    const auto used = int(std::count_if(notesPerPhase.begin(), notesPerPhase.end(), [](std::int64_t n) { return n > 0; }));
+    const int count = std::clamp(std::min(QThread::idealThreadCount(), used), 1, mostParts);
+    std::vector<std::unique_ptr<PhasedSynth>> parts;
+    for (const PhasedSynth::Phases& phases : sharePhases(notesPerPhase, count)) {
+        parts.push_back(PhasedSynth::create(soundFont, sampleRate, phases, error));
+        if (!parts.back())
             return std::nullopt;
     }
-    if (!renderUpTo(end))
-        return std::nullopt;
-    synth->releaseAll(end);
+
+    std::atomic<bool> stop = false;
+    std::vector<PartRun> runs(parts.size());
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        runs[i] = {parts[i].get(), &plan, end, sampleRate, cancel, &stop, {}, {}};
+    if (progress)
+        runs[0].report = [&](std::int64_t at) { progress(end > 0 ? std::min(1.0, double(at) / double(end)) : 1.0); };
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < runs.size(); ++i)
+        helpers.emplace_back([&run = runs[i]] { playPart(run); });
+    playPart(runs[0]);
+    for (std::thread& helper : helpers)
+        helper.join();
+    for (const PartRun& run : runs)
+        if (!run.error.isEmpty()) {
+            setError(error, run.error);
+            return std::nullopt;
+        }
 
     // The tail: until it has been silent for a while, at most audioTailSeconds.
     const std::int64_t longest = end + std::int64_t(audioTailSeconds) * sampleRate;
     const auto quietFor = std::int64_t(silentSeconds * sampleRate);
-    std::int64_t soundEnds = end;
-    while (synth->renderedTo() < longest && synth->renderedTo() - soundEnds < quietFor) {
+    std::int64_t soundEnds = end, renderedTo = end;
+    while (renderedTo < longest && renderedTo - soundEnds < quietFor) {
         if (cancelled(cancel, error))
             return std::nullopt;
-        const std::int64_t from = synth->renderedTo();
-        synth->renderTo(std::min(longest, from + quietFor));
-        soundEnds = std::max(soundEnds, endOfSound(synth->output(), from, synth->renderedTo()));
+        const std::int64_t to = std::min(longest, renderedTo + quietFor);
+        for (auto& part : parts)
+            part->renderTo(to);
+        soundEnds = std::max(soundEnds, endOfSound(parts, renderedTo, to));
+        renderedTo = to;
     }
     RenderedAudio audio;
     audio.sampleRate = sampleRate;
-    audio.samples = std::move(synth->output());
+    audio.samples = std::move(parts[0]->output());
     audio.samples.resize(std::size_t(soundEnds) * 2);
+    for (std::size_t p = 1; p < parts.size(); ++p) {
+        const std::vector<float>& other = parts[p]->output();
+        for (std::size_t i = 0; i < audio.samples.size(); ++i)
+            audio.samples[i] += other[i];
+    }
     if (progress)
         progress(1.0);
     return audio;

@@ -39,10 +39,12 @@ int phaseOf(std::int64_t sample)
 
 }  // namespace
 
-std::unique_ptr<PhasedSynth> PhasedSynth::create(const QString& soundFont, int sampleRate, QString* error)
+std::unique_ptr<PhasedSynth> PhasedSynth::create(const QString& soundFont, int sampleRate, Phases ownPhases,
+                                                 QString* error)
 {
     routeFluidSynthLog();
     std::unique_ptr<PhasedSynth> engine(new PhasedSynth);
+    engine->own_ = ownPhases;
     engine->byPhase_.fill(-1);
     engine->holder_.fill(-1);
     engine->latest_.fill(-1);
@@ -59,7 +61,8 @@ std::unique_ptr<PhasedSynth> PhasedSynth::create(const QString& soundFont, int s
         return nullptr;
     }
     engine->soundFont_ = fluid_synth_get_sfont_by_id(first, id);
-    engine->byPhase_[0] = 0;
+    if (ownPhases.test(0))
+        engine->byPhase_[0] = 0;  // else it only holds the SoundFont, resting
     return engine;
 }
 
@@ -186,22 +189,31 @@ void PhasedSynth::logChannelState(std::uint8_t status, std::uint8_t data1, std::
     }
 }
 
+void PhasedSynth::releaseHeld(std::int64_t at, std::uint8_t status, std::uint8_t key, int except)
+{
+    // One synth releases a note struck again on the same key; across synths, do it here.
+    int& holder = holder_[std::size_t(holderKey(status, key))];
+    if (holder >= 0 && holder != except) {
+        Synth& s = synths_[std::size_t(holder)];
+        advance(s, at);
+        fluid_synth_noteoff(s.synth, status & 0x0F, key);
+    }
+    holder = except;
+}
+
 bool PhasedSynth::send(std::int64_t at, std::uint8_t status, std::uint8_t data1, std::uint8_t data2, QString* error)
 {
     at = std::max(at, renderedTo_);
     const int type = status & 0xF0;
     if (type == 0x90 && data2 > 0) {
+        if (!own_.test(std::size_t(phaseOf(at)))) {
+            releaseHeld(at, status, data1, -1);  // sounded by another object
+            return true;
+        }
         Synth* target = synthFor(at, error);
         if (!target)
             return false;
-        const int index = int(target - synths_.data());
-        // One synth releases a note struck again on the same key; across synths, do it here.
-        int& holder = holder_[std::size_t(holderKey(status, data1))];
-        if (holder >= 0 && holder != index) {
-            advance(synths_[std::size_t(holder)], at);
-            fluid_synth_noteoff(synths_[std::size_t(holder)].synth, status & 0x0F, data1);
-        }
-        holder = index;
+        releaseHeld(at, status, data1, int(target - synths_.data()));
         sendToFluidSynth(target->synth, status, data1, data2);
         target->resting = false;
         target->quiet = 0;

@@ -9,9 +9,14 @@
 // outputs are summed. Synths are made when a phase is first needed (and then get the channel
 // state so far), and a synth with no voice whose output has died away is skipped in whole
 // blocks (its phase kept) until its next note.
+//
+// The phases can be shared out among several PhasedSynth objects that each get every message
+// (and may run on threads of their own): each makes synths only for its own phases and sounds
+// only the note ons that land on them; the sum of their outputs is the song.
 
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -26,8 +31,13 @@ class PhasedSynth {
 public:
     static constexpr int blockFrames = 64;  // FluidSynth's internal block
 
-    // Loads soundFont once. nullptr with *error (naming the file) when it cannot be loaded.
-    static std::unique_ptr<PhasedSynth> create(const QString& soundFont, int sampleRate, QString* error);
+    using Phases = std::bitset<blockFrames>;
+
+    // Loads soundFont once (each object its own copy: FluidSynth's SoundFonts are not safe to
+    // share between threads). ownPhases: the phases this object sounds note ons for.
+    // nullptr with *error (naming the file) when it cannot be loaded.
+    static std::unique_ptr<PhasedSynth> create(const QString& soundFont, int sampleRate, Phases ownPhases,
+                                               QString* error);
     ~PhasedSynth();
     PhasedSynth(const PhasedSynth&) = delete;
     PhasedSynth& operator=(const PhasedSynth&) = delete;
@@ -61,15 +71,17 @@ private:
     PhasedSynth() = default;
     Synth* synthFor(std::int64_t at, QString* error);
     void advance(Synth& s, std::int64_t to);
+    void releaseHeld(std::int64_t at, std::uint8_t status, std::uint8_t key, int except);
     void broadcast(std::int64_t at, std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     void logChannelState(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     void ensureOutput(std::int64_t frames);
 
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_sfont_t* soundFont_ = nullptr;  // loaded by synths_[0], shared by the others
+    Phases own_;
     std::vector<Synth> synths_;
     std::array<int, blockFrames> byPhase_{};  // index into synths_, -1 while none
-    std::array<int, 16 * 128> holder_{};     // synth holding (channel, key) on, -1 when none
+    std::array<int, 16 * 128> holder_{};     // synth holding (channel, key) on, -1 when none or elsewhere
     // The channel state so far, replayed into a new synth: controllers, programs, pitch bend
     // and channel pressure in order, a message dropped once a later one of the same kind makes
     // it moot (absolute controllers, pitch bend, pressure).

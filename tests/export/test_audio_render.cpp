@@ -1,4 +1,5 @@
 #include "export/audio_render.h"
+#include "export/phased_synth.h"
 #include "player/fluid_synth_device.h"
 #include "player/midifile.h"
 
@@ -182,6 +183,48 @@ TEST_F(AudioRender, CancelAndBadInputStopWithAReason)
     EXPECT_FALSE(renderSongAudio(song, 1000000, QStringLiteral("/nonexistent/none.sf2"), rate, nullptr, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("none.sf2"))) << error.toStdString();
     EXPECT_FALSE(renderSongAudio(song, 1000000, FluidSynthDevice::findSoundFont(), 1000, nullptr, &error));
+}
+
+TEST_F(AudioRender, PhasesSharedOutSumToTheWhole)
+{
+    // Notes on many phases, the same key struck again on another phase before its note off,
+    // a program change, controllers and a bend between them.
+    std::vector<std::tuple<std::int64_t, std::uint8_t, std::uint8_t, std::uint8_t>> song = {
+        {0, 0xC0, 19, 0}, {0, 0xB0, 7, 100}, {0, 0x90, 60, 100}, {1000, 0x90, 64, 90}, {2037, 0x90, 60, 80},
+        {3000, 0xE0, 0, 80}, {4321, 0x90, 67, 100}, {5000, 0xC0, 0, 0}, {6003, 0x90, 72, 100},
+        {9000, 0x80, 60, 0}, {9500, 0xB0, 64, 127}, {10001, 0x80, 64, 0}, {12000, 0xB0, 64, 0},
+        {13013, 0x90, 60, 70}, {20000, 0x80, 67, 0}, {20000, 0x80, 72, 0}, {20000, 0x80, 60, 0}};
+    auto play = [&](std::vector<PhasedSynth::Phases> parts) {
+        std::vector<std::unique_ptr<PhasedSynth>> synths;
+        QString error;
+        for (const auto& phases : parts) {
+            synths.push_back(PhasedSynth::create(FluidSynthDevice::findSoundFont(), rate, phases, &error));
+            EXPECT_TRUE(synths.back()) << error.toStdString();
+        }
+        for (const auto& [at, status, data1, data2] : song)
+            for (auto& synth : synths) {
+                synth->renderTo(at);
+                synth->send(at, status, data1, data2, &error);
+            }
+        std::vector<float> sum(30000 * 2);
+        for (auto& synth : synths) {
+            synth->renderTo(30000);
+            for (std::size_t i = 0; i < sum.size(); ++i)
+                sum[i] += synth->output()[i];
+        }
+        return sum;
+    };
+    PhasedSynth::Phases low, high, all;
+    for (int p = 0; p < 64; ++p)
+        (p % 3 ? low : high).set(std::size_t(p));
+    all.set();
+    const auto whole = play({all});
+    const auto shared = play({low, high});
+    EXPECT_GT(peakOf(whole), 0.01f);
+    float worst = 0;
+    for (std::size_t i = 0; i < whole.size(); ++i)
+        worst = std::max(worst, std::fabs(whole[i] - shared[i]));
+    EXPECT_LT(worst, 1e-5f);
 }
 
 }  // namespace
