@@ -5,8 +5,12 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <QLoggingCategory>
 #include <QThread>
 #include <algorithm>
+#include <mutex>
+
+Q_LOGGING_CATEGORY(lcFfmpeg, "lumarel.export.ffmpeg", QtWarningMsg)
 
 namespace lumarel::media {
 
@@ -17,8 +21,8 @@ namespace {
 // edges), so both are turned back on; adaptive quantisation keeps smooth palette gradients
 // from banding. A keyframe every 4 s lets players seek.
 constexpr const char* x264Preset = "ultrafast";
-constexpr const char* x264Params = "cabac=1:deblock=1,0:0:aq-mode=1";
-constexpr int x264Crf = 20;
+constexpr const char* x264Params = "cabac=1:deblock=0,0:aq-mode=1";
+constexpr int x264Crf = 23;
 // VP9: libvpx's realtime mode, its fastest speed with threads over rows and tiles.
 constexpr int vp9CpuUsed = 8;
 constexpr int vp9Crf = 30;
@@ -66,7 +70,29 @@ const AVCodec* findEncoder(const char* preferred, AVCodecID fallback)
     return avcodec_find_encoder(fallback);
 }
 
+void logToCategory(void* owner, int level, const char* format, va_list arguments)
+{
+    if (level > AV_LOG_VERBOSE)
+        return;
+    char line[1024];
+    int printPrefix = 1;
+    av_log_format_line2(owner, level, format, arguments, line, sizeof(line), &printPrefix);
+    const QString text = QString::fromUtf8(line).trimmed();
+    if (text.isEmpty())
+        return;
+    if (level <= AV_LOG_WARNING)
+        qCWarning(lcFfmpeg).noquote() << text;
+    else
+        qCDebug(lcFfmpeg).noquote() << text;
+}
+
 }  // namespace
+
+void routeFfmpegLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_callback(logToCategory); });
+}
 
 QString errorText(int code)
 {
@@ -163,6 +189,8 @@ bool openAudio(AVFormatContext* output, Container container, int inputRate, Enco
     av_channel_layout_copy(&c->ch_layout, &stereo);
     c->bit_rate = mp4 ? aacBitRate : opusBitRate;
     AVDictionary* options = nullptr;
+    if (mp4)
+        av_dict_set(&options, "aac_coder", "fast", 0);
     return openCodec(output, codec, &options, audio, error);
 }
 

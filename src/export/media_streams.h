@@ -21,6 +21,10 @@ namespace lumarel::media {
 // FFmpeg's text for an AVERROR code.
 QString errorText(int code);
 
+// Sends FFmpeg's log (encoder chatter, warnings) to the "lumarel.export.ffmpeg" category
+// instead of stderr. Safe to call any number of times, from any thread.
+void routeFfmpegLog();
+
 struct CodecFree {
     void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
 };

@@ -167,6 +167,7 @@ std::unique_ptr<VideoEncoder> VideoEncoder::create(const QString& path, const Vi
                             .arg(settings.sampleRate));
         return nullptr;
     }
+    media::routeFfmpegLog();
     auto impl = std::make_unique<Impl>();
     impl->settings = settings;
     impl->container = suffix == QLatin1String("mp4") ? media::Container::Mp4 : media::Container::WebM;
