@@ -65,8 +65,8 @@ std::unique_ptr<AtomicOutput> AtomicOutput::create(const QString& destination, Q
             return std::unique_ptr<AtomicOutput>(new AtomicOutput(target.absoluteFilePath(), temporary));
         }
         lastReason = file.errorString();
-        if (file.error() != QFileDevice::OpenError || QFile::exists(temporary) == false)
-            break;
+        if (!QFile::exists(temporary))
+            break;  // not a clash of names: the folder refuses
     }
     setError(error, QStringLiteral("The folder %1 cannot be written: %2").arg(folder, lastReason));
     return nullptr;

@@ -19,8 +19,9 @@ constexpr float silentLevel = 1.0f / 32768.0f;
 constexpr double silentSeconds = 0.05;
 // Rendering between polls of cancel and calls of progress.
 constexpr double stepSeconds = 0.1;
-// The most threads the synths are shared out to.
-constexpr int mostParts = 4;
+// The most threads the synths are shared out to. Each part holds a whole song of samples
+// until they are summed, so this also bounds the memory (2 x 23 MB a minute at 48 kHz).
+constexpr int mostParts = 2;
 
 void setError(QString* error, const QString& text)
 {
@@ -125,6 +126,72 @@ bool playPart(PartRun& run)
     return false;
 }
 
+// One part per core (at most mostParts), each owning the phases of about as many notes.
+std::vector<std::unique_ptr<PhasedSynth>> makeParts(const std::vector<SynthMessage>& plan, const QString& soundFont,
+                                                    int sampleRate, QString* error)
+{
+    std::vector<std::int64_t> notesPerPhase(PhasedSynth::blockFrames, 0);
+    for (const SynthMessage& m : plan)
+        if ((m.status & 0xF0) == 0x90 && m.data2 > 0)
+            ++notesPerPhase[std::size_t(sampleOf(m.timeUs, sampleRate) % PhasedSynth::blockFrames)];
+    const auto used = int(std::count_if(notesPerPhase.begin(), notesPerPhase.end(), [](std::int64_t n) { return n > 0; }));
+    const int count = std::clamp(std::min(QThread::idealThreadCount(), used), 1, mostParts);
+    std::vector<std::unique_ptr<PhasedSynth>> parts;
+    for (const PhasedSynth::Phases& phases : sharePhases(notesPerPhase, count)) {
+        parts.push_back(PhasedSynth::create(soundFont, sampleRate, phases, error));
+        if (!parts.back())
+            return {};
+    }
+    return parts;
+}
+
+// Plays the song on every part, the first on this thread (it reports progress), the others on
+// threads of their own. false with *error when one failed or was cancelled.
+bool playParts(std::vector<std::unique_ptr<PhasedSynth>>& parts, const std::vector<SynthMessage>& plan,
+               std::int64_t end, int sampleRate, const std::atomic<bool>* cancel, QString* error,
+               const std::function<void(double fraction)>& progress)
+{
+    std::atomic<bool> stop = false;
+    std::vector<PartRun> runs(parts.size());
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        runs[i] = {parts[i].get(), &plan, end, sampleRate, cancel, &stop, {}, {}};
+    if (progress)
+        runs[0].report = [&](std::int64_t at) { progress(end > 0 ? std::min(1.0, double(at) / double(end)) : 1.0); };
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < runs.size(); ++i)
+        helpers.emplace_back([&run = runs[i]] { playPart(run); });
+    playPart(runs[0]);
+    for (std::thread& helper : helpers)
+        helper.join();
+    for (const PartRun& run : runs)
+        if (!run.error.isEmpty()) {
+            setError(error, run.error);
+            return false;
+        }
+    return true;
+}
+
+// Renders past the end until the sum has been silent for silentSeconds, at most
+// audioTailSeconds; returns where the sound ends (not before the end of the song), or -1
+// when cancelled.
+std::int64_t renderTail(std::vector<std::unique_ptr<PhasedSynth>>& parts, std::int64_t end, int sampleRate,
+                        const std::atomic<bool>* cancel, QString* error)
+{
+    const std::int64_t longest = end + std::int64_t(audioTailSeconds) * sampleRate;
+    const auto quietFor = std::int64_t(silentSeconds * sampleRate);
+    std::int64_t soundEnds = end, renderedTo = end;
+    while (renderedTo < longest && renderedTo - soundEnds < quietFor) {
+        if (cancelled(cancel, error))
+            return -1;
+        const std::int64_t to = std::min(longest, renderedTo + quietFor);
+        for (auto& part : parts)
+            part->renderTo(to);
+        soundEnds = std::max(soundEnds, endOfSound(parts, renderedTo, to));
+        renderedTo = to;
+    }
+    return soundEnds;
+}
+
 }  // namespace
 
 std::optional<RenderedAudio> renderSongAudio(std::span<const SynthMessage> messages, std::int64_t songEndUs,
@@ -146,52 +213,13 @@ std::optional<RenderedAudio> renderSongAudio(std::span<const SynthMessage> messa
     std::stable_sort(plan.begin(), plan.end(),
                      [](const SynthMessage& a, const SynthMessage& b) { return a.timeUs < b.timeUs; });
     const std::int64_t end = sampleOf(songEndUs, sampleRate);
+    auto parts = makeParts(plan, soundFont, sampleRate, error);
+    if (parts.empty() || !playParts(parts, plan, end, sampleRate, cancel, error, progress))
+        return std::nullopt;
+    const std::int64_t soundEnds = renderTail(parts, end, sampleRate, cancel, error);
+    if (soundEnds < 0)
+        return std::nullopt;
 
-    // Share the synths out to threads: each part renders the note ons of its phases.
-    std::vector<std::int64_t> notesPerPhase(PhasedSynth::blockFrames, 0);
-    for (const SynthMessage& m : plan)
-        if ((m.status & 0xF0) == 0x90 && m.data2 > 0)
-            ++notesPerPhase[std::size_t(sampleOf(m.timeUs, sampleRate) % PhasedSynth::blockFrames)];
-    const auto used = int(std::count_if(notesPerPhase.begin(), notesPerPhase.end(), [](std::int64_t n) { return n > 0; }));
-    const int count = std::clamp(std::min(QThread::idealThreadCount(), used), 1, mostParts);
-    std::vector<std::unique_ptr<PhasedSynth>> parts;
-    for (const PhasedSynth::Phases& phases : sharePhases(notesPerPhase, count)) {
-        parts.push_back(PhasedSynth::create(soundFont, sampleRate, phases, error));
-        if (!parts.back())
-            return std::nullopt;
-    }
-
-    std::atomic<bool> stop = false;
-    std::vector<PartRun> runs(parts.size());
-    for (std::size_t i = 0; i < parts.size(); ++i)
-        runs[i] = {parts[i].get(), &plan, end, sampleRate, cancel, &stop, {}, {}};
-    if (progress)
-        runs[0].report = [&](std::int64_t at) { progress(end > 0 ? std::min(1.0, double(at) / double(end)) : 1.0); };
-    std::vector<std::thread> helpers;
-    for (std::size_t i = 1; i < runs.size(); ++i)
-        helpers.emplace_back([&run = runs[i]] { playPart(run); });
-    playPart(runs[0]);
-    for (std::thread& helper : helpers)
-        helper.join();
-    for (const PartRun& run : runs)
-        if (!run.error.isEmpty()) {
-            setError(error, run.error);
-            return std::nullopt;
-        }
-
-    // The tail: until it has been silent for a while, at most audioTailSeconds.
-    const std::int64_t longest = end + std::int64_t(audioTailSeconds) * sampleRate;
-    const auto quietFor = std::int64_t(silentSeconds * sampleRate);
-    std::int64_t soundEnds = end, renderedTo = end;
-    while (renderedTo < longest && renderedTo - soundEnds < quietFor) {
-        if (cancelled(cancel, error))
-            return std::nullopt;
-        const std::int64_t to = std::min(longest, renderedTo + quietFor);
-        for (auto& part : parts)
-            part->renderTo(to);
-        soundEnds = std::max(soundEnds, endOfSound(parts, renderedTo, to));
-        renderedTo = to;
-    }
     RenderedAudio audio;
     audio.sampleRate = sampleRate;
     audio.samples = std::move(parts[0]->output());

@@ -80,7 +80,7 @@ void logToCategory(void* owner, int level, const char* format, va_list arguments
     const QString text = QString::fromUtf8(line).trimmed();
     if (text.isEmpty())
         return;
-    if (level <= AV_LOG_WARNING)
+    if (level <= AV_LOG_ERROR)  // our own messages say what failed; FFmpeg's warnings are detail
         qCWarning(lcFfmpeg).noquote() << text;
     else
         qCDebug(lcFfmpeg).noquote() << text;
