@@ -1,35 +1,15 @@
 #include "midi/fluid_synth_device.h"
 
+#include "midi/fluid_messages.h"
+
 #include <QFile>
-#include <QLoggingCategory>
 #include <fluidsynth.h>
 #include <algorithm>
 #include <cmath>
-#include <mutex>
-
-Q_LOGGING_CATEGORY(lcSynth, "lumarel.player.synth", QtWarningMsg)
 
 namespace lumarel {
 
 namespace {
-
-// FluidSynth writes its messages to stderr unless told otherwise; keep them as a trace.
-void logToCategory(int level, const char* message, void*)
-{
-    if (level <= FLUID_ERR)
-        qCWarning(lcSynth) << message;
-    else
-        qCDebug(lcSynth) << message;
-}
-
-void routeSynthLog()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            fluid_set_log_function(level, logToCategory, nullptr);
-    });
-}
 
 constexpr float fullGain = 1.0f;  // Volume 65535
 
@@ -47,7 +27,7 @@ struct SynthParts {
 // Settings and a synth with the SoundFont loaded, or an error.
 std::optional<DeviceError> makeSynth(SynthParts& parts, double sampleRate)
 {
-    routeSynthLog();
+    routeFluidSynthLog();
     const QString soundFont = FluidSynthDevice::findSoundFont();
     if (soundFont.isEmpty())
         return DeviceError{OutputError::NoSoundFont,
@@ -138,40 +118,7 @@ void FluidSynthDevice::close()
 void FluidSynthDevice::send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2)
 {
     if (synth_)
-        sendTo(synth_, status, data1, data2);
-}
-
-void FluidSynthDevice::sendTo(fluid_synth_t* synth, std::uint8_t status, std::uint8_t data1, std::uint8_t data2)
-{
-    const int channel = status & 0x0F;
-    switch (status & 0xF0) {
-    case 0x80:
-        fluid_synth_noteoff(synth, channel, data1);
-        break;
-    case 0x90:
-        if (data2 == 0)
-            fluid_synth_noteoff(synth, channel, data1);
-        else
-            fluid_synth_noteon(synth, channel, data1, data2);
-        break;
-    case 0xA0:
-        fluid_synth_key_pressure(synth, channel, data1, data2);
-        break;
-    case 0xB0:
-        fluid_synth_cc(synth, channel, data1, data2);
-        break;
-    case 0xC0:
-        fluid_synth_program_change(synth, channel, data1);
-        break;
-    case 0xD0:
-        fluid_synth_channel_pressure(synth, channel, data1);
-        break;
-    case 0xE0:
-        fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));
-        break;
-    default:
-        break;
-    }
+        sendToFluidSynth(synth_, status, data1, data2);
 }
 
 std::int32_t FluidSynthDevice::volume() const
@@ -206,7 +153,7 @@ std::vector<std::int16_t> FluidSynthDevice::renderOffline(const std::vector<Queu
     while (frame < totalFrames) {
         const std::int64_t nowUs = frame * 1000000 / sampleRate;
         for (; next < plan.size() && plan[next].timeUs <= nowUs; ++next)
-            sendTo(parts.synth, plan[next].status, plan[next].data1, plan[next].data2);
+            sendToFluidSynth(parts.synth, plan[next].status, plan[next].data1, plan[next].data2);
         const int block = int(std::min<std::int64_t>(64, totalFrames - frame));
         std::int16_t* out = samples.data() + frame * 2;
         fluid_synth_write_s16(parts.synth, block, out, 0, 2, out, 1, 2);

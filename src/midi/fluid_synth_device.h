@@ -41,8 +41,6 @@ public:
                                                    std::int64_t lengthUs, int sampleRate, QString* error);
 
 private:
-    static void sendTo(_fluid_synth_t* synth, std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
-
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_synth_t* synth_ = nullptr;
     _fluid_audio_driver_t* driver_ = nullptr;

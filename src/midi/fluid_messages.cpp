@@ -1,0 +1,66 @@
+#include "midi/fluid_messages.h"
+
+#include <QLoggingCategory>
+#include <fluidsynth.h>
+#include <mutex>
+
+Q_LOGGING_CATEGORY(lcSynth, "lumarel.player.synth", QtWarningMsg)
+
+namespace lumarel {
+
+namespace {
+
+// FluidSynth writes its messages to stderr unless told otherwise; keep them as a trace.
+void logToCategory(int level, const char* message, void*)
+{
+    if (level <= FLUID_ERR)
+        qCWarning(lcSynth) << message;
+    else
+        qCDebug(lcSynth) << message;
+}
+
+}  // namespace
+
+void routeFluidSynthLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+            fluid_set_log_function(level, logToCategory, nullptr);
+    });
+}
+
+void sendToFluidSynth(fluid_synth_t* synth, std::uint8_t status, std::uint8_t data1, std::uint8_t data2)
+{
+    const int channel = status & 0x0F;
+    switch (status & 0xF0) {
+    case 0x80:
+        fluid_synth_noteoff(synth, channel, data1);
+        break;
+    case 0x90:
+        if (data2 == 0)
+            fluid_synth_noteoff(synth, channel, data1);
+        else
+            fluid_synth_noteon(synth, channel, data1, data2);
+        break;
+    case 0xA0:
+        fluid_synth_key_pressure(synth, channel, data1, data2);
+        break;
+    case 0xB0:
+        fluid_synth_cc(synth, channel, data1, data2);
+        break;
+    case 0xC0:
+        fluid_synth_program_change(synth, channel, data1);
+        break;
+    case 0xD0:
+        fluid_synth_channel_pressure(synth, channel, data1);
+        break;
+    case 0xE0:
+        fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace lumarel
