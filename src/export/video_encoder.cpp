@@ -108,6 +108,10 @@ bool VideoEncoder::Impl::start(QString* error)
     frame->height = settings.size.height();
     if ((result = av_frame_get_buffer(frame.get(), 0)) < 0)
         return fail(QStringLiteral("set up"), result, error);
+    // Black where the picture is not: video-range black, neutral chroma.
+    std::memset(frame->data[0], 16, std::size_t(frame->linesize[0]) * std::size_t(frame->height));
+    std::memset(frame->data[1], 128, std::size_t(frame->linesize[1]) * std::size_t(frame->height / 2));
+    std::memset(frame->data[2], 128, std::size_t(frame->linesize[2]) * std::size_t(frame->height / 2));
     if ((result = avio_open(&output->pb, temporary.constData(), AVIO_FLAG_WRITE)) < 0)
         return fail(QStringLiteral("write"), result, error);
     AVDictionary* options = nullptr;
@@ -124,8 +128,8 @@ bool VideoEncoder::Impl::sameIndices(const std::uint8_t* indices, qsizetype stri
 {
     if (lastIndices.empty())
         return false;
-    const auto width = std::size_t(settings.size.width());
-    for (int row = 0; row < settings.size.height(); ++row)
+    const auto width = std::size_t(settings.picture.width());
+    for (int row = 0; row < settings.picture.height(); ++row)
         if (std::memcmp(indices + row * stride, lastIndices.data() + std::size_t(row) * width, width) != 0)
             return false;
     return true;
@@ -133,9 +137,9 @@ bool VideoEncoder::Impl::sameIndices(const std::uint8_t* indices, qsizetype stri
 
 void VideoEncoder::Impl::keepIndices(const std::uint8_t* indices, qsizetype stride)
 {
-    const auto width = std::size_t(settings.size.width());
-    lastIndices.resize(width * std::size_t(settings.size.height()));
-    for (int row = 0; row < settings.size.height(); ++row)
+    const auto width = std::size_t(settings.picture.width());
+    lastIndices.resize(width * std::size_t(settings.picture.height()));
+    for (int row = 0; row < settings.picture.height(); ++row)
         std::memcpy(lastIndices.data() + std::size_t(row) * width, indices + row * stride, width);
 }
 
@@ -167,9 +171,16 @@ std::unique_ptr<VideoEncoder> VideoEncoder::create(const QString& path, const Vi
                             .arg(settings.sampleRate));
         return nullptr;
     }
+    const QRect picture = settings.picture.isEmpty() ? QRect(QPoint(0, 0), size) : settings.picture;
+    if (!QRect(QPoint(0, 0), size).contains(picture) || picture.x() % 2 || picture.y() % 2 || picture.width() % 2 ||
+        picture.height() % 2) {
+        setError(error, QStringLiteral("Cannot make the video %1: the picture must lie inside it at even places.").arg(name));
+        return nullptr;
+    }
     media::routeFfmpegLog();
     auto impl = std::make_unique<Impl>();
     impl->settings = settings;
+    impl->settings.picture = picture;
     impl->container = suffix == QLatin1String("mp4") ? media::Container::Mp4 : media::Container::WebM;
     impl->file = AtomicOutput::create(path, error);
     if (!impl->file || !impl->start(error))
@@ -183,7 +194,7 @@ bool VideoEncoder::addFrame(const std::uint8_t* indices, qsizetype stride, const
     Impl& d = *impl_;
     if (!d.usable(error))
         return false;
-    if (!indices || stride < d.settings.size.width()) {
+    if (!indices || stride < d.settings.picture.width()) {
         setError(error, QStringLiteral("A frame of the video %1 has no pixels.").arg(QDir::toNativeSeparators(d.file->destination())));
         return false;
     }
@@ -202,8 +213,10 @@ bool VideoEncoder::addFrame(const std::uint8_t* indices, qsizetype stride, const
         }
         timer.start();
         AVFrame* f = d.frame.get();
-        d.yuv.fill(indices, stride, f->width, f->height, f->data[0], f->linesize[0], f->data[1], f->linesize[1],
-                   f->data[2], f->linesize[2]);
+        const QRect& at = d.settings.picture;
+        d.yuv.fill(indices, stride, at.width(), at.height(), f->data[0] + at.y() * f->linesize[0] + at.x(),
+                   f->linesize[0], f->data[1] + at.y() / 2 * f->linesize[1] + at.x() / 2, f->linesize[1],
+                   f->data[2] + at.y() / 2 * f->linesize[2] + at.x() / 2, f->linesize[2]);
         if (!sameIndices)
             d.keepIndices(indices, stride);
         d.times.yuv += secondsOf(timer);

@@ -4,6 +4,7 @@
 // (VP9 + Opus), through FFmpeg's libraries. The file appears only when finish() succeeds.
 
 #include <QRgb>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <array>
@@ -17,6 +18,7 @@ struct VideoSettings {
     QSize size;              // of the video, in pixels; both sides even
     int fps = 30;            // frames per second, 1..240
     int sampleRate = 48000;  // of the samples given to addAudio, in Hz
+    QRect picture{};         // where the indices go (even edges), black bars around; empty: all
 };
 
 // Where the time of an export went, in seconds of wall clock.
@@ -39,7 +41,7 @@ public:
     VideoEncoder(const VideoEncoder&) = delete;
     VideoEncoder& operator=(const VideoEncoder&) = delete;
 
-    // The next frame: size.width() x size.height() indices (rows stride bytes apart) showing the
+    // The next frame: the picture rectangle's indices (rows stride bytes apart) showing the
     // 256 colours of palette. A frame equal to the previous one (same palette and indices) is
     // not converted again.
     bool addFrame(const std::uint8_t* indices, qsizetype stride, const std::array<QRgb, 256>& palette,
