@@ -64,6 +64,11 @@ elseif(EXISTS "${program}")
   endif()
 endif()
 
+# The command-line exporter.
+if(NOT EXISTS "${prefix}/${BINDIR}/lumarel-render")
+  list(APPEND failures "no lumarel-render in ${prefix}/${BINDIR}")
+endif()
+
 # Desktop integration.
 set(desktop "${prefix}/${DATADIR}/applications/${APP_ID}.desktop")
 set(metainfo "${prefix}/${DATADIR}/metainfo/${APP_ID}.metainfo.xml")
