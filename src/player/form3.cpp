@@ -19,6 +19,7 @@
 #include "platform/widgets/level_meter.h"
 #include "platform/widgets/picture_box.h"
 #include "platform/widgets/wrap_button.h"
+#include "player/export_job.h"
 #include "player/row_layout.h"
 
 namespace lumarel {
@@ -90,6 +91,7 @@ void Form3::createControls()
 
     // Row 0 exists in the design; rows from 1 up are made as files need them.
     addRow(0);
+    createExportAction();
 
     Timer1->setInterval(kMeterDecayIntervalMs);
     connect(Timer1, &QTimer::timeout, this, [this] { timer1Tick(); });

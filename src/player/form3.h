@@ -24,6 +24,7 @@ class QTimer;
 namespace lumarel {
 
 class Dialogs;
+class ExportJob;
 class LevelMeter;
 class MIDIOutput;
 class MidiOutputEvent;
@@ -104,6 +105,9 @@ private:
     QString trackName(int track);
     void clearTrackRows();
     void showMeters();
+    // Export (form3_export.cpp).
+    void createExportAction();
+    void exportVideo();
     // Played notes (form3_notes.cpp).
     void handleOutputEvent(const MidiOutputEvent& event);
     void handleNotes(std::int32_t tag, std::uint64_t playback);
@@ -163,6 +167,7 @@ private:
     PictureRefusals refusals_;          // a picture that cannot be shown is reported once
     static constexpr std::int64_t kFullPassIntervalNs = 1'000'000;
     QElapsedTimer fullPass_;            // since the note handler last ran the whole event loop
+    std::unique_ptr<ExportJob> export_;  // the export running or last run
     GeneratedPalette stripPalette_;     // the newest generated map, drawn at the strip's next paint
     bool stripDue_ = false;
 };

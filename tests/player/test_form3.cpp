@@ -1,5 +1,8 @@
 // The player window against a recording device and a clock the test moves.
 #include <QAbstractItemView>
+#include <QAction>
+#include <QProgressDialog>
+#include <QTemporaryDir>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -464,6 +467,48 @@ private slots:
         QCOMPARE(steps_->maxDepth, 1);
         for (int row = 0; row < 4; ++row)
             QCOMPARE(meter(row)->level(), 100.0f);
+    }
+
+    void exportVideoRunsAlongsideAndCancelLeavesNothing()
+    {
+        QTemporaryDir out;
+        QImage picture(32, 24, QImage::Format_Indexed8);
+        picture.setColorTable({qRgb(10, 20, 30), qRgb(200, 100, 0)});
+        picture.fill(1);
+        state_.imagePath = out.filePath("picture.bmp");
+        QVERIFY(picture.save(state_.imagePath, "BMP"));
+        auto* exportAction = player_->findChild<QAction*>("exportVideo");
+        QVERIFY(exportAction);
+        QCOMPARE(exportAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+        QVERIFY(player_->actions().contains(exportAction));  // in the window's context menu
+
+        // Without a song there is nothing to export.
+        exportAction->trigger();
+        QCOMPARE(dialogs_->messages.size(), 1);
+        QVERIFY(dialogs_->asked.empty());
+
+        QVERIFY(player_->loadMidiFile(writeTempFile("export.mid", song(3, 4))));
+        dialogs_->answers.push_back(out.filePath("song.gif"));
+        exportAction->trigger();
+        QCOMPARE(dialogs_->asked.back().filters.size(), 3);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out.filePath("song.gif")), 20000);
+        QTRY_VERIFY(!player_->findChild<QProgressDialog*>("exportProgress")
+                    || !player_->findChild<QProgressDialog*>("exportProgress")->isVisible());
+        QCOMPARE(dialogs_->messages.size(), 1);  // no failure
+
+        // A cancelled export leaves no file, and no temporary file.
+        dialogs_->answers.push_back(out.filePath("song.mp4"));
+        exportAction->trigger();
+        auto* progress = player_->findChild<QProgressDialog*>("exportProgress");
+        QVERIFY(progress && progress->isVisible());
+        auto* cancel = progress->findChild<QPushButton*>();
+        QVERIFY(cancel);
+        cancel->click();  // as the user does
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+                                  (QStringList{"picture.bmp", "song.gif"}), 20000);
+        QTest::qWait(1000);  // and nothing appears later (the whole export takes far less)
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"picture.bmp", "song.gif"}));
+        QCOMPARE(dialogs_->messages.size(), 1);  // a cancel is no failure
     }
 
     void errorsAreShownUnlessSilent()

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace lumarel {
 
@@ -18,6 +19,14 @@ QString ask(QWidget* parent, const FileDialogSettings& settings, QFileDialog::Ac
     if (!settings.filters.isEmpty())
         dialog.selectNameFilter(settings.filters.constFirst());
     dialog.setDefaultSuffix(settings.defaultSuffix);
+    if (settings.suffixFromFilter) {
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            // "MP4 video (*.mp4)" gives "mp4".
+            const qsizetype star = filter.indexOf(QLatin1String("*."));
+            if (star >= 0)
+                dialog.setDefaultSuffix(filter.mid(star + 2).section(QRegularExpression(QStringLiteral("[ )]")), 0, 0));
+        });
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

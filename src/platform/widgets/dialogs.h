@@ -16,6 +16,7 @@ struct FileDialogSettings {
     QString defaultSuffix; // added to a name typed without one under the first filter
     QString folder;        // where the dialog opens
     bool showPatterns = true;  // false: a filter shows its description only, not its patterns again
+    bool suffixFromFilter = false;  // a name typed without a suffix takes the chosen filter's
 };
 
 class Dialogs {

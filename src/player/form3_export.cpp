@@ -1,0 +1,54 @@
+// "Export video…": the loaded song over the main window's picture, to a video or a GIF, while
+// the windows go on.
+#include <QAction>
+#include <QFileInfo>
+
+#include "model/visible_name.h"
+#include "platform/widgets/dialogs.h"
+#include "player/export_job.h"
+#include "player/form3.h"
+
+namespace lumarel {
+
+void Form3::createExportAction()
+{
+    // A shortcut and the window's context menu: no control of the window moves.
+    auto* action = new QAction(QStringLiteral("Export video…"), this);
+    action->setObjectName(QStringLiteral("exportVideo"));
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(action, &QAction::triggered, this, [this] { exportVideo(); });
+}
+
+void Form3::exportVideo()
+{
+    if (export_ && export_->running())
+        return;
+    if (Midifile1.fileName().isEmpty() || !Midifile1.isOpen()) {
+        dialogs_.message(this, QStringLiteral("Lumarel"), QStringLiteral("Open a MIDI file first: the export plays its song."));
+        return;
+    }
+    FileDialogSettings settings;
+    settings.title = QStringLiteral("Export video");
+    settings.filters = {QStringLiteral("MP4 video (*.mp4)"), QStringLiteral("WebM video (*.webm)"),
+                        QStringLiteral("Animated GIF (*.gif)")};
+    settings.defaultSuffix = QStringLiteral("mp4");
+    settings.suffixFromFilter = true;
+    settings.folder = QFileInfo(Midifile1.fileName()).absolutePath();
+    const QString output = dialogs_.saveFileName(this, settings);
+    if (output.isEmpty())
+        return;
+    ExportRequest request;
+    request.song = Midifile1.fileName();
+    request.picture = state_.imagePath;
+    request.output = output;
+    export_ = std::make_unique<ExportJob>(request, this);
+    connect(export_.get(), &ExportJob::finished, this, [this](const ExportOutcome& outcome) {
+        if (!outcome.ok && !outcome.cancelled)
+            dialogs_.message(this, QStringLiteral("Lumarel"), outcome.error);
+    });
+}
+
+}  // namespace lumarel
