@@ -91,6 +91,9 @@ void Form1::createControls()
     connect(Command6, &QPushButton::clicked, this, [this] { close(); });
     connect(Command7, &QPushButton::clicked, this, [this] { copyPicture(); });
 
+    // Pictures, maps and songs dropped anywhere on the window open as if chosen.
+    setAcceptDrops(true);
+
     // The window's keys do the same whatever control has the focus.
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
@@ -131,9 +134,10 @@ void Form1::connectBrowser(DriveList* drives, FolderList* folders, FileList* fil
         if (!folders->setPath(drive))
             drives->setDriveSilently(driveOf(folders->path(), availableDrives()));
     });
-    connect(folders, &FolderList::pathChanged, this, [files, drives](const QString& path) {
+    connect(folders, &FolderList::pathChanged, this, [this, files, drives](const QString& path) {
         files->setPath(path);
         drives->setDriveSilently(driveOf(path, availableDrives()));
+        emit browsingChanged();
     });
     connect(folders, &FolderList::focusLost, this, [this, folders] { enterHighlighted(folders); });
     connect(folders, &FolderList::enterRequested, this, [this, folders] { enterHighlighted(folders); });
@@ -189,6 +193,9 @@ void Form1::applyLayout()
 
     const QRect work = screen->availableGeometry();
     setGeometry(work.left(), work.top(), work.width(), int(layout.windowHeightTwips / ty));
+    // The layout below is made for this size; the picture area and the strip follow later sizes.
+    layout_ = layout;
+    designSize_ = size();
 
     Frame1->setGeometry(toRect(layout.frame1));
     QPushButton* row1[] = {Command3, Command1, Command7};
