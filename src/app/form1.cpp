@@ -97,6 +97,8 @@ void Form1::createControls()
 
     // Palette pushes and everything else redraw with the screen's refresh, not per change.
     new FramePacer(this);
+    // Pictures, maps and songs dropped anywhere on the window open as if chosen.
+    setAcceptDrops(true);
 
     // The window's keys do the same whatever control has the focus.
     for (QWidget* child : findChildren<QWidget*>())
@@ -140,10 +142,11 @@ void Form1::connectBrowser(DriveList* drives, FolderList* folders, FileList* fil
             drives->setDriveSilently(driveOf(folders->path(), drives->drives()));
     });
     auto* watcher = new FolderWatcher(this);
-    connect(folders, &FolderList::pathChanged, this, [files, drives, watcher](const QString& path) {
+    connect(folders, &FolderList::pathChanged, this, [this, files, drives, watcher](const QString& path) {
         files->setPath(path);
         drives->setDriveSilently(driveOf(path, drives->drives()));
         watcher->watch(path);
+        emit browsingChanged();
     });
     // The disk changed under the lists (or the user asked, F5): read the folder again. A removed
     // folder gives way to its nearest ancestor; a drive that went leaves the drive of the folder.
@@ -212,6 +215,9 @@ void Form1::applyLayout()
 
     const QRect work = screen->availableGeometry();
     setGeometry(work.left(), work.top(), work.width(), int(layout.windowHeightTwips / ty));
+    // The layout below is made for this size; the picture area and the strip follow later sizes.
+    layout_ = layout;
+    designSize_ = size();
 
     Frame1->setGeometry(toRect(layout.frame1));
     QPushButton* row1[] = {Command3, Command1, Command7};

@@ -2,11 +2,14 @@
 // The main window: the two file browsers, the picture areas, the map strip and the command buttons.
 // It holds controls and calls window-free code; the program's shared state is handed to it.
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <memory>
 
 #include "animation/display_surface.h"
 #include "animation/wait_source.h"
+#include "app/browsing_state.h"
+#include "app/layout.h"
 #include "model/shared_state.h"
 #include "platform/picture_files.h"
 #include "platform/picture_refusal.h"
@@ -43,6 +46,17 @@ public:
     void copyPicture();
     void saveBitmap();
 
+    // Files opened from the command line or dropped, as a user choosing them would: the lists move
+    // to the file and select it; refusals are told. A map read with its cycling step is the map
+    // list's click; without it, only the strip is drawn.
+    bool openPicture(const QString& path);
+    bool openMap(const QString& path, bool withCyclingStep);
+    void showMapsTab();
+    // Where the browsers are and what they chose; restoring it (at start) asks and tells nothing:
+    // whatever is gone leaves the load step's start as it is.
+    BrowsingState browsing() const;
+    void restoreBrowsing(const BrowsingState& remembered);
+
     // The main picture as a cycling run's surface: files load through the window's picture cache
     // and show on the visible display (Picture2).
     PaletteSurface& pictureSurface() { return *surface_; }
@@ -56,12 +70,21 @@ signals:
     void quitRequested();
     // The window unloads ("&Quit" or closing it): the help viewer closes, then the program ends.
     void unloading();
+    // A folder was entered, a picture shown or a map read.
+    void browsingChanged();
+    // Files were dropped on the window; whoever owns the windows opens them.
+    void filesDropped(const QStringList& paths);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
@@ -74,6 +97,14 @@ private:
     // Shows Picture1's picture stretched in Picture2 in its own colours, as its persistent picture.
     void refreshDisplay();
     void highlightShownPicture();
+    bool showImageFile(const QString& path, bool tellUser);
+    bool readMapFileAt(const QString& path, bool tellUser);
+    void drawStrip();
+    // Window comforts (form1_window.cpp): the picture area and the strip follow the window's size;
+    // a window restored from maximised fits the work area.
+    void followWindowSize();
+    void fitSoonAfterRestore();
+    void fitInsideWorkArea();
     void reportUnloadable(const QString& error);
     bool handleWindowKey(int key, bool autoRepeat);
 
@@ -85,6 +116,13 @@ private:
     std::unique_ptr<Form2> form2_;
     bool unloading_ = false;
     PictureRefusals refusals_;
+    bool pictureChosen_ = false;  // a picture was shown in place of the logo
+    QString readMap_;             // the map last read, or empty
+
+    MainLayout layout_;  // the load step's layout, for the window's inner size designSize_
+    QSize designSize_;
+    QElapsedTimer restoredAt_;  // since the window was restored from maximised
+    bool fitPending_ = false;
 
     // Controls.
     TabControl* SSTab1 = nullptr;

@@ -30,11 +30,16 @@ bool Form1::showImage()
     const QString name = filListBmp->fileName();
     if (name.isEmpty())
         return false;
-    const QString path = joinFolderPath(filListBmp->path(), name);
+    return showImageFile(joinFolderPath(filListBmp->path(), name), true);
+}
+
+bool Form1::showImageFile(const QString& path, bool tellUser)
+{
     // Load first: a picture that cannot be read leaves the previous one and its state in place.
     PictureFiles::Loaded loaded = pictureFiles_.load(path);
     if (!loaded.picture) {
-        dialogs_.message(this, QStringLiteral("Lumarel"), loaded.error);
+        if (tellUser)
+            dialogs_.message(this, QStringLiteral("Lumarel"), loaded.error);
         highlightShownPicture();
         return false;
     }
@@ -47,6 +52,8 @@ bool Form1::showImage()
     form2().picture()->setPicture(loaded.picture);
     Command7->setEnabled(true);
     Command3->setEnabled(true);
+    pictureChosen_ = true;
+    emit browsingChanged();
     return true;
 }
 
@@ -72,19 +79,35 @@ bool Form1::readMapFile()
     const QString name = filListMap->fileName();
     if (name.isEmpty())
         return false;
-    state_.mapPath = joinFolderPath(filListMap->path(), name);
+    return readMapFileAt(joinFolderPath(filListMap->path(), name), true);
+}
+
+bool Form1::readMapFileAt(const QString& path, bool tellUser)
+{
+    const QString previous = state_.mapPath;
+    state_.mapPath = path;
     const MapReadResult result = lumarel::readMapFile(state_.mapPath, state_.mapPalette);
     if (!result.ok) {
-        dialogs_.message(this, QStringLiteral("Lumarel"), result.error);
+        if (tellUser)
+            dialogs_.message(this, QStringLiteral("Lumarel"), result.error);
+        else
+            state_.mapPath = previous;  // nobody chose it: as if it had never been tried
         return false;
     }
+    readMap_ = path;
+    emit browsingChanged();
     return true;
+}
+
+void Form1::drawStrip()
+{
+    drawMapStrip(Picture3->drawing(), state_.mapPalette);
+    Picture3->update();
 }
 
 void Form1::applyMapToDisplay()
 {
-    drawMapStrip(Picture3->drawing(), state_.mapPalette);
-    Picture3->update();
+    drawStrip();
     refreshDisplay();
     const CyclingResult result = runCycling(*surface_, messages_, state_.imagePath, state_.generatedPalette,
                                             state_.cycling, CyclingStart::OneStep);

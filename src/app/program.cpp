@@ -4,6 +4,7 @@
 
 #include "about/frm_about.h"
 #include "app/form1.h"
+#include "app/settings.h"
 #include "midi/midi_output.h"
 #include "platform/widgets/dialogs.h"
 #include "platform/widgets/help_viewer.h"
@@ -11,9 +12,11 @@
 
 namespace lumarel {
 
-Program::Program(const QString& programFolder, Dialogs* dialogs, OutputFactory makeOutput)
+Program::Program(const QString& programFolder, Dialogs* dialogs, OutputFactory makeOutput, Settings* settings)
     : ownDialogs_(dialogs ? nullptr : std::make_unique<QtDialogs>()),
       dialogs_(dialogs ? *dialogs : *ownDialogs_),
+      ownSettings_(settings ? nullptr : std::make_unique<Settings>()),
+      settings_(settings ? *settings : *ownSettings_),
       makeOutput_(makeOutput ? std::move(makeOutput) : OutputFactory([] { return std::make_unique<MIDIOutput>(); })),
       form1_(std::make_unique<Form1>(state_, programFolder, messages_, dialogs_))
 {
@@ -23,6 +26,13 @@ Program::Program(const QString& programFolder, Dialogs* dialogs, OutputFactory m
     QObject::connect(form1_.get(), &Form1::unloading, form1_.get(), [this] { closeHelp(); });
     // Q and Escape end the program at once: no window's unload handling runs.
     QObject::connect(form1_.get(), &Form1::quitRequested, form1_.get(), [] { QCoreApplication::exit(0); });
+
+    // The browsers start where the last run left them; from now on every change is remembered.
+    form1_->restoreBrowsing(settings_.browsing());
+    QObject::connect(form1_.get(), &Form1::browsingChanged, form1_.get(),
+                     [this] { settings_.setBrowsing(form1_->browsing()); });
+    QObject::connect(form1_.get(), &Form1::filesDropped, form1_.get(),
+                     [this](const QStringList& paths) { openDropped(paths, form1_.get()); });
 }
 
 Program::~Program()
@@ -44,6 +54,11 @@ Form3& Program::openPlayer()
     if (!form3_) {
         const PlayerContext context{state_, *form1_, form1_->pictureSurface(), messages_, source_, dialogs_};
         form3_ = std::make_unique<Form3>(context, makeOutput_());
+        form3_->restoreSound(settings_.sound());
+        Form3* player = form3_.get();
+        QObject::connect(player, &Form3::soundChanged, player, [this, player] { settings_.setSound(player->soundChoice()); });
+        QObject::connect(player, &Form3::filesDropped, player,
+                         [this, player](const QStringList& paths) { openDropped(paths, player); });
         // A closed player is unloaded: the next opening runs its load step again.
         QObject::connect(form3_.get(), &Form3::unloaded, form1_.get(), [this] {
             if (form3_)
@@ -54,6 +69,30 @@ Form3& Program::openPlayer()
     form3_->raise();
     form3_->activateWindow();
     return *form3_;
+}
+
+void Program::openFiles(const OpenRequest& files, QWidget* window)
+{
+    if (!files.others.isEmpty())
+        dialogs_.message(window ? window : form1_.get(), QStringLiteral("Lumarel"), refusedFilesText(files.others));
+    if (!files.picture.isEmpty())
+        form1_->openPicture(files.picture);
+    if (!files.map.isEmpty()) {
+        if (files.picture.isEmpty())
+            form1_->showMapsTab();
+        form1_->openMap(files.map, true);
+    }
+    if (!files.song.isEmpty())
+        openPlayer().loadMidiFile(files.song);
+}
+
+void Program::openDropped(const QStringList& paths, QWidget* window)
+{
+    // A drop is input: a cycling run takes it (it never reaches a window then); one that was
+    // already under way when the run began is dropped with the rest of the run's input.
+    if (messages_.running())
+        return;
+    openFiles(openRequestFor(paths), window);
 }
 
 void Program::showHelp()

@@ -24,11 +24,13 @@ struct SynthParts {
     fluid_synth_t* synth = nullptr;
 };
 
-// Settings and a synth with the SoundFont loaded, or an error.
-std::optional<DeviceError> makeSynth(SynthParts& parts, double sampleRate)
+// Settings and a synth with the SoundFont loaded (chosen, or else found), or an error. With
+// headersOnly the samples are left unread: enough to know the file loads.
+std::optional<DeviceError> makeSynth(SynthParts& parts, double sampleRate, const QString& chosen,
+                                     bool headersOnly = false)
 {
     routeFluidSynthLog();
-    const QString soundFont = FluidSynthDevice::findSoundFont();
+    const QString soundFont = chosen.isEmpty() ? FluidSynthDevice::findSoundFont() : chosen;
     if (soundFont.isEmpty())
         return DeviceError{OutputError::NoSoundFont,
                            QStringLiteral("The built-in synth found no SoundFont. Install a General MIDI "
@@ -36,6 +38,8 @@ std::optional<DeviceError> makeSynth(SynthParts& parts, double sampleRate)
                                           "fluid-soundfont-gm) in /usr/share/sounds/sf2.")};
     parts.settings = new_fluid_settings();
     fluid_settings_setnum(parts.settings, "synth.sample-rate", sampleRate);
+    if (headersOnly)
+        fluid_settings_setint(parts.settings, "synth.dynamic-sample-loading", 1);
     parts.synth = new_fluid_synth(parts.settings);
     if (!parts.synth || fluid_synth_sfload(parts.synth, QFile::encodeName(soundFont).constData(), 1) == FLUID_FAILED)
         return DeviceError{OutputError::NoSoundFont,
@@ -69,12 +73,20 @@ QString FluidSynthDevice::findSoundFont()
     return {};
 }
 
+std::optional<DeviceError> FluidSynthDevice::checkSoundFont(const QString& soundFont)
+{
+    SynthParts parts;
+    std::optional<DeviceError> failure = makeSynth(parts, 44100.0, soundFont, true);
+    freeSynth(parts);
+    return failure;
+}
+
 std::optional<DeviceError> FluidSynthDevice::open()
 {
     if (synth_)
         return std::nullopt;
     SynthParts parts;
-    if (auto failure = makeSynth(parts, 44100.0)) {
+    if (auto failure = makeSynth(parts, 44100.0, soundFont_)) {
         freeSynth(parts);
         return failure;
     }
@@ -138,7 +150,7 @@ std::vector<std::int16_t> FluidSynthDevice::renderOffline(const std::vector<Queu
                                                           std::int64_t lengthUs, int sampleRate, QString* error)
 {
     SynthParts parts;
-    if (auto failure = makeSynth(parts, sampleRate)) {
+    if (auto failure = makeSynth(parts, sampleRate, {})) {
         if (error)
             *error = failure->text;
         freeSynth(parts);

@@ -17,7 +17,8 @@ namespace lumarel {
 
 class FluidSynthDevice : public MidiDevice {
 public:
-    FluidSynthDevice() = default;
+    // soundFont: the SoundFont file to play with; empty for the one findSoundFont() finds.
+    explicit FluidSynthDevice(QString soundFont = {}) : soundFont_(std::move(soundFont)) {}
     ~FluidSynthDevice() override;
     FluidSynthDevice(const FluidSynthDevice&) = delete;
     FluidSynthDevice& operator=(const FluidSynthDevice&) = delete;
@@ -33,6 +34,8 @@ public:
 
     // The first General MIDI SoundFont found in the usual places; empty when there is none.
     static QString findSoundFont();
+    // nullopt when FluidSynth loads the file as a SoundFont (its samples are not read); else why not.
+    static std::optional<DeviceError> checkSoundFont(const QString& soundFont);
 
     // Plays messages (times after the start) through the synth with no audio driver and
     // returns the interleaved stereo 16-bit samples of lengthUs at sampleRate; sets *error and
@@ -41,6 +44,7 @@ public:
                                                    std::int64_t lengthUs, int sampleRate, QString* error);
 
 private:
+    QString soundFont_;
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_synth_t* synth_ = nullptr;
     _fluid_audio_driver_t* driver_ = nullptr;

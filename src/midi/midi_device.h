@@ -55,6 +55,18 @@ public:
     virtual QString name(int index) const = 0;
     // A closed device for the index, or nullptr for an index out of range.
     virtual std::unique_ptr<MidiDevice> create(int index) = 0;
+
+    // The SoundFont of a built-in synth at index -1 (its name shows in name(-1)); empty while it
+    // plays with the one it finds itself, or when the default output is no synth.
+    virtual QString soundFont() const { return {}; }
+    // Chooses the built-in synth's SoundFont for its next opening; empty goes back to its own.
+    // A file it cannot load is refused (false, *why says why) and the previous one stays.
+    virtual bool setSoundFont(const QString& path, QString* why)
+    {
+        if (why)
+            *why = QStringLiteral("This output has no SoundFont to choose.");
+        return path.isEmpty();
+    }
 };
 
 // The built-in synth as -1 and the system's ALSA sequencer ports (listed once, at construction).

@@ -42,6 +42,8 @@ public:
     int deviceIndex() const { return deviceIndex_; }
     void setDeviceIndex(int index) { deviceIndex_ = index; }  // -1 the built-in synth
     QString deviceName() const { return provider_->name(deviceIndex_); }
+    // The devices to choose from (the built-in synth's SoundFont is chosen there).
+    MidiDeviceProvider& devices() { return *provider_; }
 
     void setAction(int code);
 

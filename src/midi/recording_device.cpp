@@ -74,6 +74,18 @@ void RecordingLog::countClose()
     ++closes_;
 }
 
+std::vector<std::int32_t> RecordingLog::volumes() const
+{
+    std::lock_guard lock(mutex_);
+    return volumes_;
+}
+
+void RecordingLog::recordVolume(std::int32_t volume)
+{
+    std::lock_guard lock(mutex_);
+    volumes_.push_back(volume);
+}
+
 void RecordingLog::reserve(std::size_t n)
 {
     std::lock_guard lock(mutex_);

@@ -34,6 +34,9 @@ public:
     std::vector<int> openedIndexes() const;
     void countOpen(int index = -1);
     void countClose();
+    // Every volume written to a device, in order.
+    std::vector<std::int32_t> volumes() const;
+    void recordVolume(std::int32_t volume);
     void reserve(std::size_t n);
 
 private:
@@ -42,6 +45,7 @@ private:
     std::array<std::bitset<128>, 16> sounding_{};
     std::vector<int> openedIndexes_;
     int closes_ = 0;
+    std::vector<std::int32_t> volumes_;
 };
 
 class RecordingDevice : public MidiDevice {
@@ -54,7 +58,11 @@ public:
     bool hasVolume() const override { return true; }
     std::int64_t latencyUs() const override { return latencyUs_; }
     std::int32_t volume() const override { return volume_; }
-    void setVolume(std::int32_t volume) override { volume_ = volume; }
+    void setVolume(std::int32_t volume) override
+    {
+        volume_ = volume;
+        log_->recordVolume(volume);
+    }
 
 private:
     std::shared_ptr<RecordingLog> log_;

@@ -1,6 +1,7 @@
 #include "midi/rtmidi_device.h"
 
 #include "midi/fluid_synth_device.h"
+#include "midi/sound_fonts.h"
 
 #include <QFile>
 #include <QLoggingCategory>
@@ -107,21 +108,39 @@ public:
     int count() const override { return int(ports_.size()); }
     QString name(int index) const override
     {
-        if (index == -1)
-            return QStringLiteral("Built-in synth (FluidSynth)");
+        if (index == -1) {
+            // Named after the SoundFont it plays with.
+            const QString font = soundFont_.isEmpty() ? FluidSynthDevice::findSoundFont() : soundFont_;
+            return QStringLiteral("Built-in synth (%1)")
+                .arg(font.isEmpty() ? QStringLiteral("no SoundFont") : soundFontName(font));
+        }
         return index >= 0 && index < count() ? ports_[index] : QString();
     }
     std::unique_ptr<MidiDevice> create(int index) override
     {
         if (index == -1)
-            return std::make_unique<FluidSynthDevice>();
+            return std::make_unique<FluidSynthDevice>(soundFont_);
         if (index >= 0 && index < count())
             return std::make_unique<RtMidiDevice>(index);
         return nullptr;
     }
+    QString soundFont() const override { return soundFont_; }
+    bool setSoundFont(const QString& path, QString* why) override
+    {
+        if (!path.isEmpty()) {
+            if (const std::optional<QString> problem = soundFontProblem(path)) {
+                if (why)
+                    *why = *problem;
+                return false;
+            }
+        }
+        soundFont_ = path;
+        return true;
+    }
 
 private:
     QStringList ports_;
+    QString soundFont_;  // empty: the one FluidSynthDevice finds
 };
 
 }  // namespace

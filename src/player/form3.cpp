@@ -4,18 +4,22 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 #include "midi/midi_events.h"
 #include "midi/midi_output.h"
 #include "music/track_rows.h"
 #include "platform/message_wait.h"
 #include "platform/widgets/frame_pacer.h"
+#include "platform/widgets/dropped_files.h"
 #include "platform/widgets/level_meter.h"
 #include "platform/widgets/picture_box.h"
 #include "platform/widgets/wrap_button.h"
@@ -37,6 +41,7 @@ Form3::Form3(const PlayerContext& context, std::unique_ptr<MIDIOutput> output, Q
     // A cycling run counts the output's notifications as messages but hands them on afterwards.
     wait_.holdEventType(MidiOutputEvent::eventType());
     createControls();
+    createSoundMenu();
     formLoad();
 }
 
@@ -106,7 +111,12 @@ void Form3::createControls()
     });
     // A user's choice of an entry, the one already chosen included; the program's own choices
     // call the handler themselves.
-    connect(OutputDevCombo, &QComboBox::activated, this, [this] { outputDevComboClick(); });
+    connect(OutputDevCombo, &QComboBox::activated, this, [this] {
+        outputDevComboClick();
+        emit soundChanged();
+    });
+    // Songs dropped here open here; the program sees to every dropped file.
+    setAcceptDrops(true);
 }
 
 void Form3::placeControls()
@@ -243,6 +253,41 @@ void Form3::mousePressEvent(QMouseEvent* event)
 {
     state_.cycling.stopAnimation = true;
     QWidget::mousePressEvent(event);
+}
+
+void Form3::dragEnterEvent(QDragEnterEvent* event)
+{
+    // During a cycling run the run takes the drag as input and it never gets here.
+    if (carriesFiles(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void Form3::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = droppedFiles(event->mimeData());
+    event->acceptProposedAction();
+    // Opened once the drop is over: the drag's source waits for its answer meanwhile.
+    QMetaObject::invokeMethod(this, [this, paths] { emit filesDropped(paths); }, Qt::QueuedConnection);
+}
+
+void Form3::keepInsideScreen()
+{
+    // The window grows downwards with its rows; when its frame leaves the work area it moves up
+    // (and left) as far as needed, never past the work area's top-left corner.
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect work = s->availableGeometry();
+    const QRect inner = geometry();
+    const QRect frame = frameGeometry();
+    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                           frame.bottom() - inner.bottom());
+    const QRect outer = inner.marginsAdded(margins);
+    QPoint at = outer.topLeft();
+    if (outer.bottom() > work.bottom())
+        at.setY(std::max(work.top(), work.bottom() - outer.height() + 1));
+    if (outer.right() > work.right())
+        at.setX(std::max(work.left(), work.right() - outer.width() + 1));
+    if (at != outer.topLeft())
+        move(at);
 }
 
 bool Form3::event(QEvent* event)

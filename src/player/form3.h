@@ -14,10 +14,14 @@
 #include "model/shared_state.h"
 #include "music/note_colouring.h"
 #include "platform/picture_refusal.h"
+#include "player/sound_choice.h"
 
+class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QMenu;
+class QSlider;
 class QPushButton;
 class QTimer;
 
@@ -60,6 +64,12 @@ public:
     void timer1Tick();
     void errorReported(int code, const QString& text);
 
+    // What the user chose of the sound, and choices remembered from an earlier run, applied as the
+    // window loads: a device that is gone leaves the default output, a SoundFont that cannot be
+    // loaded the built-in one; nothing is asked and no stop sequence runs.
+    SoundChoice soundChoice() const;
+    void restoreSound(const SoundChoice& choice);
+
     int rowCount() const { return rowCount_; }
     int meterDecayStep() const { return meterDecayStep_; }
     const NoteNames& noteNames() const { return noteNames_; }
@@ -69,12 +79,19 @@ public:
 signals:
     // The window was closed: the program drops it, so the next opening loads it afresh.
     void unloaded();
+    // The user changed the device, the SoundFont or the volume.
+    void soundChanged();
+    // Files were dropped on the window; whoever owns the windows opens them.
+    void filesDropped(const QStringList& paths);
 
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     struct PendingNote {
@@ -92,6 +109,14 @@ private:
     void openOutputDevice();
     void closeOutputDevice();
     void outputDevComboClick();
+    // Sound choices: the context menu's SoundFont and volume commands (form3_sound.cpp).
+    void createSoundMenu();
+    void fillSoundFonts();
+    void chooseSoundFontFile();
+    bool useSoundFont(const QString& path, bool tellUser);
+    void setVolumePercent(int percent);
+    void applyVolume();
+    void keepInsideScreen();
     // Files, queueing, Play and Stop (form3_playback.cpp).
     void openMidiFile();
     void queueSong();
@@ -168,8 +193,14 @@ private:
     static constexpr std::int64_t kFullPassIntervalNs = 1'000'000;
     QElapsedTimer fullPass_;            // since the note handler last ran the whole event loop
     std::unique_ptr<ExportJob> export_;  // the export running or last run
+    QAction* exportAction_ = nullptr;
     GeneratedPalette stripPalette_;     // the newest generated map, drawn at the strip's next paint
     bool stripDue_ = false;
+
+    QMenu* soundMenu_ = nullptr;        // the context menu: SoundFonts and the volume
+    QSlider* volumeSlider_ = nullptr;
+    int volumePercent_ = 100;           // of the device's own volume; see SoundChoice
+    bool volumeChosen_ = false;         // the volume was ever set: the device's own is not kept
 };
 
 }  // namespace lumarel

@@ -12,14 +12,13 @@ namespace lumarel {
 
 void Form3::createExportAction()
 {
-    // A shortcut and the window's context menu: no control of the window moves.
-    auto* action = new QAction(QStringLiteral("Export video…"), this);
-    action->setObjectName(QStringLiteral("exportVideo"));
-    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    action->setShortcutContext(Qt::WindowShortcut);
-    addAction(action);
-    setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(action, &QAction::triggered, this, [this] { exportVideo(); });
+    // A shortcut, and the window's context menu (createSoundMenu): no control of the window moves.
+    exportAction_ = new QAction(QStringLiteral("Export video…"), this);
+    exportAction_->setObjectName(QStringLiteral("exportVideo"));
+    exportAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    exportAction_->setShortcutContext(Qt::WindowShortcut);
+    addAction(exportAction_);
+    connect(exportAction_, &QAction::triggered, this, [this] { exportVideo(); });
 }
 
 void Form3::exportVideo()

@@ -72,6 +72,7 @@ void Form3::startPlayback()
 {
     CmdPlay->setEnabled(false);
     openOutputDevice();
+    applyVolume();
     tooFewKeysShown_ = false;
     queueSong();
     MIDIOutput1.setAction(MIDIOutput::Start);

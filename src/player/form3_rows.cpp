@@ -33,6 +33,7 @@ void Form3::buildTrackRows()
 
     // The inner height follows the rows.
     resize(width(), twipsToPxY(clientHeightTwips(rowCount_)));
+    keepInsideScreen();
     QCoreApplication::processEvents();
 
     if (readerTracks > 0)

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QImageReader>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -252,6 +253,57 @@ private slots:
         QTest::keyClick(control<FolderList>("dirListMap"), Qt::Key_Escape);
         QTest::keyClick(button("Command4"), Qt::Key_Q);
         QCOMPARE(quits.size(), 3);
+    }
+
+    void thePictureAreaAndTheStripFollowTheWindowsSize()
+    {
+        writeFile(folder_->filePath("REDS.MAP"), QByteArray("255 0 0\n").repeated(256));
+        chooseMap("REDS.MAP");
+        const QRect picture = box("Picture2")->geometry();
+        const QRect strip = box("Picture3")->geometry();
+        const QRect tab = control<QWidget>("SSTab1")->geometry();
+        const QRect frame = control<QWidget>("Frame1")->geometry();
+
+        window_->resize(window_->size() + QSize(120, 60));
+        QCOMPARE(box("Picture2")->geometry(), picture.adjusted(0, 0, 120, 60));
+        QCOMPARE(box("Picture1")->geometry(), box("Picture2")->geometry());
+        QCOMPARE(box("Picture3")->geometry(), strip.adjusted(0, 0, 120, 0));
+        QCOMPARE(control<QWidget>("SSTab1")->geometry(), tab.adjusted(0, 0, 0, 60));
+        QCOMPARE(control<QWidget>("Frame1")->geometry(), frame);
+        // The strip is drawn again over its whole new width, and the display follows the box.
+        const QImage drawn = box("Picture3")->drawing();
+        QCOMPARE(drawn.width(), strip.width() + 120);
+        QCOMPARE(QColor(drawn.pixel(drawn.width() - 2, 2)).rgb(), qRgb(255, 0, 0));
+        QCOMPARE(box("Picture2")->display().displaySize(), box("Picture2")->size());
+
+        window_->resize(window_->size() - QSize(120, 60));
+        QCOMPARE(box("Picture2")->geometry(), picture);
+        QCOMPARE(box("Picture3")->geometry(), strip);
+    }
+
+    void aWindowRestoredFromMaximisedFitsTheWorkArea()
+    {
+        // The load step gives the window the whole work area; a frame around it would stick out.
+        SharedState state;
+        Form1 window(state, folder_->path(), wait_, *dialogs_);
+        window.showMaximized();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QRect work = window.screen()->availableGeometry();
+        window.showNormal();
+        QTRY_VERIFY(!window.isMaximized());
+        // The window system brings back the geometry the window had before it was maximised.
+        window.setGeometry(work);
+        QTRY_VERIFY2(work.contains(window.frameGeometry()),
+                     qPrintable(QString("frame %1,%2 %3x%4, work area %5x%6")
+                                    .arg(window.frameGeometry().x())
+                                    .arg(window.frameGeometry().y())
+                                    .arg(window.frameGeometry().width())
+                                    .arg(window.frameGeometry().height())
+                                    .arg(work.width())
+                                    .arg(work.height())));
+        // As large as fits: only the frame was taken off.
+        QVERIFY(window.frameGeometry().width() >= work.width() - 1);
+        QVERIFY(window.frameGeometry().height() >= work.height() - 1);
     }
 
 private:

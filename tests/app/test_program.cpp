@@ -11,6 +11,7 @@
 #include "about/frm_about.h"
 #include "app/form1.h"
 #include "app/program.h"
+#include "app/settings.h"
 #include "midi/midi_output.h"
 #include "midi/recording_device.h"
 #include "platform/widgets/help_viewer.h"
@@ -49,9 +50,11 @@ private:
         song.close();
         auto log = log_;
         auto clock = clock_;
+        // Nothing remembered: each test starts as a first run.
+        settings_ = std::make_unique<Settings>(folder.filePath("lumarel.conf"));
         return std::make_unique<Program>(folder.path(), &dialogs_, [log, clock] {
             return std::make_unique<MIDIOutput>(std::make_unique<RecordingDeviceProvider>(log, clock), clock);
-        });
+        }, settings_.get());
     }
     std::unique_ptr<Program> playing(QTemporaryDir& folder)
     {
@@ -140,6 +143,7 @@ private slots:
     }
 
 private:
+    std::unique_ptr<Settings> settings_;
     std::shared_ptr<RecordingLog> log_;
     std::shared_ptr<FakeClock> clock_;
     test::RecordingDialogs dialogs_;

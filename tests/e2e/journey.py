@@ -202,10 +202,14 @@ class Journey:
         self.env["ALSA_CONFIG_PATH"] = empty_alsa
         self.env["HOME"] = os.path.join(self.work, "home")
         os.mkdir(self.env["HOME"])
+        # What the program remembers goes to this journey's own folder, never the user's.
+        self.env["XDG_CONFIG_HOME"] = os.path.join(self.env["HOME"], ".config")
 
-    def start_program(self):
-        self.app_log = open(os.path.join(self.work, "lumarel.log"), "w")
-        self.app = subprocess.Popen([self.program], cwd=self.work, env=self.env,
+    def start_program(self, *args):
+        if self.app_log:
+            self.app_log.close()
+        self.app_log = open(os.path.join(self.work, "lumarel.log"), "a")
+        self.app = subprocess.Popen([self.program, *args], cwd=self.work, env=self.env,
                                     stdout=self.app_log, stderr=subprocess.STDOUT)
 
     def stop_all(self):
@@ -370,6 +374,15 @@ class Journey:
         self.click(lx + lw // 2, ly + lh - 6)
         self.x("type", "--delay", "40", name)
         self.wiggle(3)  # the map's cycling step waits for a message
+        shot = self.strip_shows(name, expected)
+        check(differing(before, shot, self.picture3()) > 0.5, "the strip changed")
+        # No music has played: the cycled palette is all black.
+        samples = shot.samples(self.picture2(), 10)
+        black = sum(1 for p in samples if p == (0, 0, 0)) / len(samples)
+        check(black > 0.99, f"the picture turns black before any music ({black:.0%} black)")
+
+    def strip_shows(self, name, expected):
+        """Waits for a screenshot whose strip shows the map's colours; returns it."""
         x0, y0, w, h = self.picture3()
 
         def strip_matches():
@@ -388,11 +401,7 @@ class Journey:
                    if not close(s.pixel(x0 + w // 2, y0 + y), expected[strip_entry_for_row(y, h)])]
             raise StepFailed(f"the strip's {h} rows show {name}'s colours; {len(bad)} rows differ, "
                              f"first (row, shown, expected): {bad[:3]}")
-        check(differing(before, shot, self.picture3()) > 0.5, "the strip changed")
-        # No music has played: the cycled palette is all black.
-        samples = shot.samples(self.picture2(), 10)
-        black = sum(1 for p in samples if p == (0, 0, 0)) / len(samples)
-        check(black > 0.99, f"the picture turns black before any music ({black:.0%} black)")
+        return shot
 
     def step_open_midi(self):
         song = os.path.join(self.bin_dir, "lumarel_sample.mid")
@@ -609,6 +618,61 @@ class Journey:
             raise StepFailed("the program ends within 10 s of Quit")
         check(code == 0, f"the program ends with status 0 (got {code})")
 
+    def step_second_start(self):
+        self.start_program()
+        found = wait_for(lambda: self.window_named(MAIN_CAPTION), 20)
+        check(found, f"a window titled \"{MAIN_CAPTION}\" appears again")
+        self.main_id = found[0]
+        # The map chosen last time is drawn again; the picture shown last time is shown again in
+        # its own colours (no cycling step ran, so it is not black).
+        self.strip_shows("rainbow.map", read_map(os.path.join(self.bin_dir, "rainbow.map")))
+        gif = os.path.join(self.bin_dir, "fractal.gif")
+        shot = wait_for(lambda: (lambda s: s if self.resemblance(s, gif) < 30 else None)(self.shot()), 5)
+        check(shot, "Picture2 shows fractal.gif again, in its own colours")
+        for caption in ("Save Bmp", "Copy"):
+            check(dark_pixels(shot, self.button_rect(caption)) > 20, f"\"{caption}\" looks enabled")
+        self.step_quit()
+
+    def step_start_with_song(self):
+        song = os.path.join(self.bin_dir, "lumarel_sample.mid")
+        names = midi_tracks(song)
+        rows = len(names) - 1 if len(names) > 1 else 1
+        self.start_program(song)
+        check(wait_for(lambda: self.window_named(MAIN_CAPTION), 20), "the main window appears")
+        self.main_id = self.window_named(MAIN_CAPTION)[0]
+        want_height = round((3000 + 360 * rows) / 15)
+
+        def player_with_rows():
+            player = self.window_named(PLAYER_CAPTION)
+            return player if player and abs(player[1][4] - want_height) <= 2 else None
+        player = wait_for(player_with_rows, 20)
+        check(player, f"a window titled \"{PLAYER_CAPTION}\" appears, as tall as {rows} rows make it")
+        self.player = (player[0],) + player[1][1:]
+        _, px, py, _, _ = self.player
+        time.sleep(0.5)
+        shot = self.shot()
+        for i in range(rows):
+            rect = (px + ROW_LABEL_X, py + ROW_TOP + ROW_PITCH * i, ROW_LABEL_W, ROW_HEIGHT)
+            check(dark_pixels(shot, rect) > 10, f"row {i} shows its track's name ({names[i + 1]!r})")
+        check(dark_pixels(shot, self.player_rect("Play")) > 10, "Play is enabled: the song is ready")
+        check(dark_pixels(shot, self.player_rect("Stop")) == 0, "Stop is disabled: nothing plays")
+        self.x("windowraise", self.main_id)
+        self.step_quit()
+
+    def step_wrong_command_line(self):
+        before = set(self.windows())
+        for args, status in ((["--no-such-option"], 2), ([os.path.join(self.work, "missing.gif")], 1)):
+            result = run(self.program, *args, env=self.env, timeout=10)
+            check(result.returncode == status,
+                  f"lumarel {' '.join(args)} ends with status {status} (got {result.returncode})")
+            lines = result.stderr.strip().splitlines()
+            check(len(lines) == 1 and lines[0].startswith("lumarel: "),
+                  f"it says why in one line (got {result.stderr!r})")
+        check(set(self.windows()) == before, "no window opened")
+        version = run(self.program, "--version", env=self.env, timeout=10)
+        check(version.returncode == 0 and version.stdout.startswith("lumarel "),
+              f"--version prints the version (got {version.stdout!r})")
+
     # --- running ------------------------------------------------------------------------------
 
     def run(self):
@@ -624,6 +688,10 @@ class Journey:
             ("About opens and OK closes it", self.step_about),
             ("Help opens a help window", self.step_help),
             ("Quit ends the program with status 0", self.step_quit),
+            ("a second start shows the last folder, picture and map", self.step_second_start),
+            ("lumarel <song>: the player opens with the song's rows", self.step_start_with_song),
+            ("a wrong command line: one line, an error status, no window",
+             self.step_wrong_command_line),
         ]
         shutil.rmtree(self.shots_dir, ignore_errors=True)
         os.makedirs(self.shots_dir)

@@ -1,8 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
 # Installs a build tree into a fresh temporary prefix and checks the installed tree.
 # Run with: cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DWORK_DIR=... -DBINDIR=... -DPROGRAM_DIR=...
-#                 -DDATADIR=... -DAPP_ID=... -P check_install.cmake
-foreach(var BUILD_DIR SOURCE_DIR WORK_DIR BINDIR PROGRAM_DIR DATADIR APP_ID)
+#                 -DDATADIR=... -DMANDIR=... -DAPP_ID=... -P check_install.cmake
+foreach(var BUILD_DIR SOURCE_DIR WORK_DIR BINDIR PROGRAM_DIR DATADIR MANDIR APP_ID)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "check_install.cmake needs -D${var}=...")
   endif()
@@ -83,7 +83,8 @@ if(EXISTS "${desktop}")
   file(READ "${desktop}" entries)
   # Compared with "," for ";", which CMake would take for list separators.
   string(REPLACE ";" "," entries "\n${entries}\n")
-  foreach(line "Exec=lumarel" "Icon=${APP_ID}" "Categories=Graphics,Viewer," "MimeType=image/gif,image/bmp,")
+  foreach(line "Exec=lumarel %F" "Icon=${APP_ID}" "Categories=Graphics,Viewer,"
+               "MimeType=image/gif,image/bmp,audio/midi,audio/x-midi,")
     string(FIND "${entries}" "\n${line}\n" at)
     if(at EQUAL -1)
       list(APPEND failures "${desktop} lacks the line ${line}")
@@ -105,6 +106,22 @@ if(EXISTS "${metainfo}")
     if(NOT result EQUAL 0)
       list(APPEND failures "appstreamcli refuses ${metainfo}: ${out}")
     endif()
+  endif()
+endif()
+
+# The manual page, when the build made one: installed, and made from the program's own --help.
+if(EXISTS "${BUILD_DIR}/data/lumarel.1")
+  set(manual "${prefix}/${MANDIR}/man1/lumarel.1")
+  if(NOT EXISTS "${manual}")
+    list(APPEND failures "the manual page is not installed at ${manual}")
+  else()
+    file(READ "${manual}" page)
+    foreach(text ".TH LUMAREL \"1\"" "\\-\\-version" "\\-\\-help" "lumarel.conf")
+      string(FIND "${page}" "${text}" at)
+      if(at EQUAL -1)
+        list(APPEND failures "the manual page ${manual} does not say ${text}")
+      endif()
+    endforeach()
   endif()
 endif()
 

@@ -1,8 +1,10 @@
 #pragma once
-// The main() of a widget test program: the offscreen platform, an application and a watchdog that
-// closes a modal dialog left open, so a test fails instead of hanging.
+// The main() of a widget test program: the offscreen platform, an application, settings and
+// data kept apart from the user's (QStandardPaths' test mode), and a watchdog that closes a
+// modal dialog left open, so a test fails instead of hanging.
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTest>
 
 #include "support/ui_watchdog.h"
@@ -11,6 +13,7 @@
     int main(int argc, char** argv)                          \
     {                                                        \
         qputenv("QT_QPA_PLATFORM", "offscreen");             \
+        QStandardPaths::setTestModeEnabled(true);            \
         QApplication app(argc, argv);                        \
         lumarel::test::UiWatchdog watchdog;                  \
         TestClass test;                                      \

@@ -32,8 +32,9 @@ public:
     // the persistent picture.
     QImage image() const;
 
-    // The palette display this box shows while it holds a picture; its size follows the box's.
-    // A change marks the box; it is drawn with its window's next frame.
+    // The palette display this box shows while it holds a picture; its size follows the box's,
+    // in device pixels (twice the box's on a screen scaled by 2). A change marks the box; it is
+    // drawn with its window's next frame.
     PaletteDisplay& display();
     const PaletteDisplay& display() const { return display_; }
 
@@ -55,6 +56,7 @@ protected:
 
 private:
     void displayChanged(PaletteDisplay::Change change);
+    QSize deviceSize() const;  // the box's size in the pixels of its screen
     bool paintDisplayDirect(QPainter& painter);
 
     std::shared_ptr<const IndexedPicture> indexed_;
