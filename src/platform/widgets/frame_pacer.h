@@ -4,7 +4,8 @@
 // per refresh, not one per change. Every change is still made, in order; only frames no screen
 // could show are not drawn.
 
-#include <QElapsedTimer>
+#include <cstdint>
+
 #include <QObject>
 #include <QTimer>
 
@@ -17,6 +18,7 @@ class FramePacer : public QObject {
 public:
     // Paces window (a top-level widget); lives as its child.
     explicit FramePacer(QWidget* window);
+    ~FramePacer() override;
 
     int framesDrawn() const { return frames_; }
     // The screen's refresh interval, from QScreen::refreshRate() (60 Hz where the platform does not say).
@@ -26,11 +28,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void schedule();
     void draw();
 
     QWidget* window_;
-    QTimer tick_;
-    QElapsedTimer clock_;
+    int timerFd_ = -1;
+    QTimer fallback_;  // where no timer file can be made
+    std::int64_t lastSlot_ = -1;
+    bool pending_ = false;
     bool drawing_ = false;
     int frames_ = 0;
 };
