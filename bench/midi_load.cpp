@@ -1,5 +1,5 @@
 // Reading a million-event file from disk through Midifile.
-#include "million_event_song.h"
+#include "songs.h"
 #include "midi/midifile.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 // Queueing a million-event song into the output, as every Play does.
-#include "million_event_song.h"
+#include "songs.h"
 #include "midi/midi_output.h"
 #include "midi/midifile.h"
 #include "midi/recording_device.h"
