@@ -1,14 +1,14 @@
 #include "midi/playback_clock.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <thread>
+#include <ctime>
 
 namespace lumarel {
 
 namespace {
 constexpr std::int64_t wakeEarlyUs = 1000;  // the wait on the condition ends this much early
-constexpr std::int64_t spinUs = 200;        // the last stretch is spun, not slept
 }
 
 std::int64_t SteadyClock::nowUs() const
@@ -25,15 +25,15 @@ bool SteadyClock::sleepUntil(std::int64_t deadlineUs, const std::atomic<bool>& c
         std::unique_lock lock(mutex_);
         wake_.wait_until(lock, wakeAt, [&] { return cancel.load(); });
     }
-    // Short sleeps (a wake-up costs ~50 µs), then spin: precise without burning a core.
-    for (std::int64_t left = deadlineUs - nowUs(); left > spinUs && !cancel.load(); left = deadlineUs - nowUs())
-        std::this_thread::sleep_for(microseconds(std::min<std::int64_t>(left - spinUs, 300)));
-    while (!cancel.load()) {
-        if (deadlineUs - nowUs() <= 0)
-            return true;
-        std::this_thread::yield();
+    if (cancel.load())
+        return false;
+    // The last stretch is slept on the absolute deadline: as precise as the system's timers, and
+    // a song of thousands of notes a second costs a wake-up per message, not a spinning core.
+    const std::int64_t ns = deadlineUs * 1000;
+    timespec at{time_t(ns / 1'000'000'000), long(ns % 1'000'000'000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
     }
-    return false;
+    return !cancel.load();
 }
 
 void SteadyClock::wakeAll()

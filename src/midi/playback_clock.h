@@ -26,8 +26,8 @@ public:
     virtual void detach() {}
 };
 
-// std::chrono::steady_clock. Sleeps until about a millisecond before the deadline, then yields
-// and spins the rest so messages leave within tens of microseconds of their time.
+// std::chrono::steady_clock (CLOCK_MONOTONIC). Waits, cancellably, until a millisecond before the
+// deadline, then sleeps on the deadline itself, as late as the system's timers and no later.
 class SteadyClock : public PlaybackClock {
 public:
     std::int64_t nowUs() const override;
