@@ -6,6 +6,7 @@
 #include <fluidsynth.h>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace lumarel {
 
@@ -13,11 +14,17 @@ namespace {
 
 constexpr float fullGain = 1.0f;  // Volume 65535
 
-// The audio driver's buffering: period size x periods frames are queued ahead of what is heard.
-// 64 x 8 frames at 44.1 kHz is 11.6 ms, and plays without underruns on a busy two-core machine
-// through PulseAudio (FluidSynth's defaults, 64 x 16, are twice that).
-constexpr int kPeriodSize = 64;
-constexpr int kPeriods = 8;
+// What is queued ahead of what is heard, per audio driver. FluidSynth's PulseAudio output asks
+// the server for one period of buffer and ignores the period count: 512 frames at 44.1 kHz is
+// 11.6 ms, the server's whole latency, and plays a dense song on a busy two-core machine without
+// underruns (64 frames, 1.7 ms, underruns hundreds of times a song). The ALSA output queues
+// period size x periods: 64 x 8 is the same 11.6 ms.
+struct Buffering {
+    const char* driver;
+    int periodSize;
+    int periods;
+};
+constexpr Buffering kBuffering[] = {{"pulseaudio", 512, 2}, {"alsa", 64, 8}};
 
 struct SynthParts {
     fluid_settings_t* settings = nullptr;
@@ -90,13 +97,16 @@ std::optional<DeviceError> FluidSynthDevice::open()
         freeSynth(parts);
         return failure;
     }
-    fluid_settings_setint(parts.settings, "audio.period-size", kPeriodSize);
-    fluid_settings_setint(parts.settings, "audio.periods", kPeriods);
-    for (const char* driver : {"pulseaudio", "alsa"}) {
-        fluid_settings_setstr(parts.settings, "audio.driver", driver);
+    const Buffering* used = nullptr;
+    for (const Buffering& buffering : kBuffering) {
+        fluid_settings_setstr(parts.settings, "audio.driver", buffering.driver);
+        fluid_settings_setint(parts.settings, "audio.period-size", buffering.periodSize);
+        fluid_settings_setint(parts.settings, "audio.periods", buffering.periods);
         driver_ = new_fluid_audio_driver(parts.settings, parts.synth);
-        if (driver_)
+        if (driver_) {
+            used = &buffering;
             break;
+        }
     }
     if (!driver_) {
         freeSynth(parts);
@@ -106,13 +116,11 @@ std::optional<DeviceError> FluidSynthDevice::open()
     }
     settings_ = parts.settings;
     synth_ = parts.synth;
-    int periodSize = kPeriodSize;
-    int periods = kPeriods;
     double rate = 44100.0;
-    fluid_settings_getint(settings_, "audio.period-size", &periodSize);
-    fluid_settings_getint(settings_, "audio.periods", &periods);
     fluid_settings_getnum(settings_, "synth.sample-rate", &rate);
-    latencyUs_ = std::int64_t(double(periodSize) * double(periods) * 1e6 / rate);
+    const bool pulse = std::strcmp(used->driver, "pulseaudio") == 0;
+    const int frames = pulse ? used->periodSize : used->periodSize * used->periods;
+    latencyUs_ = std::int64_t(double(frames) * 1e6 / rate);
     return std::nullopt;
 }
 
