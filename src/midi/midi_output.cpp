@@ -182,12 +182,17 @@ void MIDIOutput::playLoop(std::vector<QueuedMessage> plan, std::int64_t startUs,
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
 
     // Two walks over the same plan: sends at their times, notifications when they are heard.
+    // Notifications go out at most once a millisecond, together: a screen shows them a refresh
+    // later anyway, and a dense song then wakes the window thread a thousand times a second, not
+    // once per note. Sparser music is notified at the very time it is heard.
     constexpr std::int64_t never = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t notifyGrainUs = 1000;
     std::size_t nextSend = 0;
     std::size_t nextHeard = 0;
+    std::int64_t lastNotifiedUs = -notifyGrainUs;
     while (nextHeard < plan.size()) {
         const std::int64_t sendDue = nextSend < plan.size() ? plan[nextSend].timeUs : never;
-        const std::int64_t heardDue = plan[nextHeard].timeUs + latencyUs;
+        const std::int64_t heardDue = std::max(plan[nextHeard].timeUs + latencyUs, lastNotifiedUs + notifyGrainUs);
         if (!clock_->sleepUntil(startUs + std::min(sendDue, heardDue), cancel_))
             break;
         const std::int64_t now = clock_->nowUs() - startUs;
@@ -204,14 +209,16 @@ void MIDIOutput::playLoop(std::vector<QueuedMessage> plan, std::int64_t startUs,
             }
         }
         bool heard = false;
-        for (; nextHeard < nextSend && plan[nextHeard].timeUs + latencyUs <= now; ++nextHeard) {
+        for (; heardDue <= now && nextHeard < nextSend && plan[nextHeard].timeUs + latencyUs <= now; ++nextHeard) {
             if (plan[nextHeard].tag != 0) {
                 notify({PlayedNotification::Kind::MessagePlayed, plan[nextHeard].tag, playback});
                 heard = true;
             }
         }
-        if (heard)
+        if (heard) {
             wakeWindowThread();
+            lastNotifiedUs = now;
+        }
     }
     if (!cancel_) {
         notify({PlayedNotification::Kind::PlayFinished, 0, playback});

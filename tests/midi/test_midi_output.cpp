@@ -8,6 +8,7 @@
 #include <thread>
 
 #include <memory>
+#include <numeric>
 #include <vector>
 
 namespace lumarel {
@@ -188,6 +189,32 @@ TEST(MidiOutput, NotesAreReportedWhenHeardAndAStopDropsWhatIsNotYetHeard)
     EXPECT_EQ(rig.receiver.finished, 0);
     rig.advanceMs(1);
     EXPECT_EQ(rig.receiver.tags, (std::vector<std::int32_t>{7, 7, 8}));
+    EXPECT_EQ(rig.receiver.finished, 1);
+}
+
+TEST(MidiOutput, DenseNotesAreNotifiedTogetherAtMostOnceAMillisecond)
+{
+    Rig rig;
+    rig.output->setDeviceIndex(-1);
+    rig.output->setAction(MIDIOutput::Open);
+    for (int n = 0; n < 30; ++n)  // a note every 0.1 ms from 10 ms
+        rig.append(10.0 + n * 0.1, 0x90, 40 + n, 100, n + 1);
+    rig.output->setAction(MIDIOutput::Start);
+    auto advanceUs = [&](std::int64_t us) {
+        rig.clock->advanceBy(us);
+        rig.receiver.deliver();
+    };
+    advanceUs(10'000);  // the first is told at once
+    EXPECT_EQ(rig.receiver.tags, std::vector<std::int32_t>{1});
+    advanceUs(500);  // those since are sent, and wait for the millisecond to pass
+    EXPECT_EQ(rig.notes().size(), 6u);
+    EXPECT_EQ(rig.receiver.tags.size(), 1u);
+    advanceUs(500);
+    EXPECT_EQ(rig.receiver.tags.size(), 11u);
+    advanceUs(3'000);
+    std::vector<std::int32_t> all(30);
+    std::iota(all.begin(), all.end(), 1);
+    EXPECT_EQ(rig.receiver.tags, all);
     EXPECT_EQ(rig.receiver.finished, 1);
 }
 
