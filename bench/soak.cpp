@@ -115,11 +115,11 @@ struct Player {
         output.setAction(MIDIOutput::Start);
         for (int second = 0; second < 600 && receiver.finished == finishedBefore; ++second) {
             clock->advanceBy(1000000);
-            QCoreApplication::sendPostedEvents(&receiver);
+            QCoreApplication::processEvents();  // the output's wake-up, then its posted events
         }
         output.setAction(MIDIOutput::Stop);
         output.setAction(MIDIOutput::Close);
-        QCoreApplication::sendPostedEvents(&receiver);
+        QCoreApplication::processEvents();
         log->clear();
         return receiver.finished > finishedBefore;
     }
