@@ -5,6 +5,7 @@
 #include <QString>
 #include <algorithm>
 #include <fstream>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -24,6 +25,15 @@ inline bool writePicture(const QString& path)
         for (int x = 0; x < image.width(); ++x)
             image.scanLine(y)[x] = uchar((x ^ y) & 255);
     return image.save(path, "BMP");
+}
+
+// CPU time the process used so far, user and system, in seconds.
+inline double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
 }
 
 // Resident set size in KiB, from /proc/self/statm (pages).

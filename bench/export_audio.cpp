@@ -8,22 +8,11 @@
 #include <QElapsedTimer>
 #include <cstdio>
 #include <set>
-#include <sys/resource.h>
 
+#include "bench_support.h"
 #include "export_material.h"
 #include "export/audio_render.h"
 #include "midi/fluid_synth_device.h"
-
-namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + 1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
-}
-
-}  // namespace
 
 int main()
 {
@@ -42,17 +31,17 @@ int main()
     }
     QString error;
     QElapsedTimer timer;
-    double cpu = cpuSeconds();
+    double cpu = bench::cpuSeconds();
     timer.start();
     const auto plain = FluidSynthDevice::renderOffline(queued, std::int64_t(seconds) * 1000000, rate, &error);
     const double plainSeconds = double(timer.nsecsElapsed()) / 1e9;
-    const double plainCpu = cpuSeconds() - cpu;
-    cpu = cpuSeconds();
+    const double plainCpu = bench::cpuSeconds() - cpu;
+    cpu = bench::cpuSeconds();
     timer.start();
     const auto exact = renderSongAudio(song, std::int64_t(seconds) * 1000000, FluidSynthDevice::findSoundFont(), rate,
                                        nullptr, &error);
     const double exactSeconds = double(timer.nsecsElapsed()) / 1e9;
-    const double exactCpu = cpuSeconds() - cpu;
+    const double exactCpu = bench::cpuSeconds() - cpu;
     if (plain.empty() || !exact) {
         std::fprintf(stderr, "export_audio: %s\n", qPrintable(error));
         return 1;

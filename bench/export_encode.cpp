@@ -12,22 +12,11 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
 
+#include "bench_support.h"
 #include "export_material.h"
 #include "export/video_encoder.h"
 #include "midi/fluid_synth_device.h"
-
-namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + 1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -43,7 +32,7 @@ int main(int argc, char** argv)
         bench::stretched(bench::fractal(pictureSize, kind == QLatin1String("corner")), pictureSize, videoSize);
     const auto song = bench::denseSong(seconds);
 
-    const double cpuStart = cpuSeconds();
+    const double cpuStart = bench::cpuSeconds();
     QElapsedTimer wall;
     wall.start();
     QString error;
@@ -76,6 +65,6 @@ int main(int argc, char** argv)
     std::printf("export_encode format=%s picture=%s frames=%d size=%dx%d wall_s=%.2f realtime_x=%.2f cpu_s=%.2f lookup_s=%.3f "
                 "yuv_s=%.2f encode_s=%.2f audio_s=%.2f aenc_s=%.2f\n",
                 qPrintable(format), qPrintable(kind), frames, videoSize.width(), videoSize.height(), wallSeconds, seconds / wallSeconds,
-                cpuSeconds() - cpuStart, t.lookup, t.yuv, t.encode, audioSeconds, t.audio);
+                bench::cpuSeconds() - cpuStart, t.lookup, t.yuv, t.encode, audioSeconds, t.audio);
     return 0;
 }
