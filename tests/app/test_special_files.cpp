@@ -24,14 +24,6 @@ using namespace lumarel;
 
 namespace {
 
-// A temporary folder, removed by its raw bytes so that names Qt cannot spell go too.
-struct RawFolder {
-    QTemporaryDir dir;
-    const QByteArray raw = QFile::encodeName(dir.path());
-    ~RawFolder() { test::removeTree(raw); }
-    QString path(const QByteArray& name) const { return decodePath(raw + '/' + name); }
-};
-
 // What each reader says of the file at path: empty when it read it.
 QString readAsPicture(const QString& path) { return loadPictureFile(path).error; }
 
@@ -75,7 +67,7 @@ QByteArray songBytes()
 
 TEST(SpecialFiles, DevicesAndPipesAreRefusedAtOnceByEveryReader)
 {
-    RawFolder folder;
+    test::RawFolder folder;
     ASSERT_EQ(::mkfifo((folder.raw + "/y.map").constData(), 0644), 0);
     struct Link {
         QByteArray name;
@@ -109,7 +101,7 @@ TEST(SpecialFiles, DevicesAndPipesAreRefusedAtOnceByEveryReader)
 
 TEST(SpecialFiles, FilesTooLargeForTheirReaderAreRefusedUnread)
 {
-    RawFolder folder;
+    test::RawFolder folder;
     for (const auto& [name, bytes] : {std::pair<QByteArray, long long>{"huge.bmp", 600ll << 20},
                                       std::pair<QByteArray, long long>{"huge.mid", 300ll << 20}}) {
         ASSERT_TRUE(test::writeRaw(folder.raw + '/' + name, name.endsWith(".bmp") ? "BM" : "MThd"));
@@ -123,7 +115,7 @@ TEST(SpecialFiles, FilesTooLargeForTheirReaderAreRefusedUnread)
 
 TEST(SpecialFiles, NamesThatAreNotUtf8AreListedAndRead)
 {
-    RawFolder folder;
+    test::RawFolder folder;
     ASSERT_TRUE(test::writeRaw(folder.raw + "/lat\xe9n1.bmp", bmpBytes()));
     ASSERT_TRUE(test::writeRaw(folder.raw + "/lat\xe9n1.map", "255 0 0\n0 255 0\n"));
     ASSERT_TRUE(test::writeRaw(folder.raw + "/lat\xe9n1.mid", songBytes()));

@@ -19,17 +19,6 @@
 
 using namespace lumarel;
 
-namespace {
-
-// A temporary folder, removed by its raw bytes so that names Qt cannot spell go too.
-struct RawFolder {
-    QTemporaryDir dir;
-    const QByteArray raw = QFile::encodeName(dir.path());
-    ~RawFolder() { test::removeTree(raw); }
-};
-
-}  // namespace
-
 TEST(PathCodec, EveryByteNameComesBackExactly)
 {
     // Valid UTF-8 reads as UTF-8; every other byte is carried and comes back as it was.
@@ -90,7 +79,7 @@ TEST(VisibleName, ShowsWhatWouldActOrHide)
 
 TEST(RegularFile, OpensOnlyRegularFilesAndSaysWhatElseItIs)
 {
-    RawFolder dir;
+    test::RawFolder dir;
     const QString folder = dir.dir.path();
     const QByteArray& raw = dir.raw;
     auto link = [&](const char* name, const QByteArray& target) {
@@ -135,7 +124,7 @@ TEST(RegularFile, OpensOnlyRegularFilesAndSaysWhatElseItIs)
 
 TEST(RegularFile, ReadsRegularFilesByAnyNameWithinTheirLimit)
 {
-    RawFolder folder;
+    test::RawFolder folder;
     const QTemporaryDir& dir = folder.dir;
     const QByteArray& raw = folder.raw;
     ASSERT_TRUE(test::writeRaw(raw + "/lat\xe9n1.map", "1 2 3\n"));

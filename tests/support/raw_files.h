@@ -3,11 +3,15 @@
 // Qt's own file classes cannot name (QTemporaryDir would leave such entries behind).
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <ftw.h>
 #include <unistd.h>
+
+#include "model/path_codec.h"
 
 namespace lumarel::test {
 
@@ -34,5 +38,14 @@ inline void removeTree(const QByteArray& path)
            },
            16, FTW_DEPTH | FTW_PHYS);
 }
+
+// A temporary folder, removed by its raw bytes so that names Qt cannot spell go too.
+struct RawFolder {
+    QTemporaryDir dir;
+    const QByteArray raw = QFile::encodeName(dir.path());
+    ~RawFolder() { removeTree(raw); }
+    // The path of the entry with this raw name in the folder.
+    QString path(const QByteArray& name) const { return decodePath(raw + '/' + name); }
+};
 
 }  // namespace lumarel::test
