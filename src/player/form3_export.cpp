@@ -36,6 +36,8 @@ void Form3::exportVideo()
     settings.defaultSuffix = QStringLiteral("mp4");
     settings.suffixFromFilter = true;
     settings.folder = QFileInfo(Midifile1.fileName()).absolutePath();
+    // The song's name, without a suffix: the chosen type adds its own.
+    settings.fileName = QFileInfo(Midifile1.fileName()).completeBaseName();
     const QString output = dialogs_.saveFileName(this, settings);
     if (output.isEmpty())
         return;

@@ -493,6 +493,7 @@ private slots:
         dialogs_->answers.push_back(out.filePath("song.gif"));
         exportAction->trigger();
         QCOMPARE(dialogs_->asked.back().filters.size(), 3);
+        QCOMPARE(dialogs_->asked.back().fileName, QString("export"));  // the song's name is proposed
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out.filePath("song.gif")), 20000);
         QTRY_VERIFY(!player_->findChild<QProgressDialog*>("exportProgress")
                     || !player_->findChild<QProgressDialog*>("exportProgress")->isVisible());

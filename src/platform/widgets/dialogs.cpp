@@ -27,6 +27,8 @@ QString ask(QWidget* parent, const FileDialogSettings& settings, QFileDialog::Ac
                 dialog.setDefaultSuffix(filter.mid(star + 2).section(QRegularExpression(QStringLiteral("[ )]")), 0, 0));
         });
     }
+    if (!settings.fileName.isEmpty())
+        dialog.selectFile(settings.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

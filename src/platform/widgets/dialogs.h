@@ -15,6 +15,7 @@ struct FileDialogSettings {
     QStringList filters;   // "Files Bmp (*.BMP)", ...; the first is preselected
     QString defaultSuffix; // added to a name typed without one under the first filter
     QString folder;        // where the dialog opens
+    QString fileName;      // a name proposed in the folder; empty proposes none
     bool showPatterns = true;  // false: a filter shows its description only, not its patterns again
     bool suffixFromFilter = false;  // a name typed without a suffix takes the chosen filter's
 };
