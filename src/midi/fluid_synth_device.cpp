@@ -16,8 +16,8 @@ constexpr float fullGain = 1.0f;  // Volume 65535
 
 // What is queued ahead of what is heard, per audio driver. FluidSynth's PulseAudio output asks
 // the server for one period of buffer and ignores the period count: 512 frames at 44.1 kHz is
-// 11.6 ms, the server's whole latency, and plays a dense song on a busy two-core machine without
-// underruns (64 frames, 1.7 ms, underruns hundreds of times a song). The ALSA output queues
+// 11.6 ms, the server's whole latency, and plays a dense song on a quiet two-core machine without
+// underruns (64 frames, 1.7 ms, underran hundreds of times a song). The ALSA output queues
 // period size x periods: 64 x 8 is the same 11.6 ms.
 struct Buffering {
     const char* driver;

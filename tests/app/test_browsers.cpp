@@ -1,6 +1,5 @@
 // The main window's two browsers against the disk as users have it: special files, names that
 // are not valid UTF-8 or that hold control characters, and folders that change while shown.
-#include <QBuffer>
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -21,24 +20,13 @@
 #include "platform/widgets/picture_box.h"
 #include "support/deadline.h"
 #include "support/qt_test_main.h"
+#include "support/bmp_bytes.h"
 #include "support/raw_files.h"
 #include "support/recording_dialogs.h"
 
 using namespace lumarel;
 
 namespace {
-
-QByteArray bmpBytes(QSize size)
-{
-    QImage image(size, QImage::Format_Indexed8);
-    image.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
-    image.fill(1);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return bytes;
-}
 
 QListWidgetItem* itemShowing(QListWidget* list, const QString& text)
 {
@@ -56,7 +44,7 @@ private slots:
     {
         folder_ = std::make_unique<QTemporaryDir>();
         raw_ = QFile::encodeName(folder_->path());
-        QVERIFY(test::writeRaw(raw_ + "/Lmrlogo.bmp", bmpBytes(QSize(8, 6))));
+        QVERIFY(test::writeRaw(raw_ + "/Lmrlogo.bmp", test::bmpBytes(QSize(8, 6))));
         state_ = SharedState{};
         messages_.clear();
         window_ = std::make_unique<Form1>(state_, folder_->path(), wait_, dialogs_);
@@ -110,10 +98,10 @@ private slots:
 
     void namesThatAreNotUtf8AreListedAndOpen()
     {
-        QVERIFY(test::writeRaw(raw_ + "/lat\xe9n1.bmp", bmpBytes(QSize(30, 20))));
+        QVERIFY(test::writeRaw(raw_ + "/lat\xe9n1.bmp", test::bmpBytes(QSize(30, 20))));
         QVERIFY(test::writeRaw(raw_ + "/lat\xe9n1.map", "0 255 0\n"));
         QCOMPARE(::mkdir(raw_ + "/latin1 caf\xe9", 0755), 0);
-        QVERIFY(test::writeRaw(raw_ + "/latin1 caf\xe9/inner.bmp", bmpBytes(QSize(12, 10))));
+        QVERIFY(test::writeRaw(raw_ + "/latin1 caf\xe9/inner.bmp", test::bmpBytes(QSize(12, 10))));
         QTest::keyClick(window_.get(), Qt::Key_F5);
 
         QListWidgetItem* picture = itemShowing(control<FileList>("filListBmp"), "lat\\xE9n1.bmp");
@@ -161,7 +149,7 @@ private slots:
         QVERIFY(!messages_.first().contains(QChar(0x202E)));
 
         // The caption after a save shows the name the same way.
-        QVERIFY(test::writeRaw(raw_ + "/pic.bmp", bmpBytes(QSize(8, 8))));
+        QVERIFY(test::writeRaw(raw_ + "/pic.bmp", test::bmpBytes(QSize(8, 8))));
         QTest::keyClick(window_.get(), Qt::Key_F5);
         control<FileList>("filListBmp")->setCurrentItem(itemShowing(control<FileList>("filListBmp"), "pic.bmp"));
         emit control<FileList>("filListBmp")->fileChosen();

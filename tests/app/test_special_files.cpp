@@ -3,7 +3,6 @@
 // valid UTF-8 open like any other.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -18,6 +17,7 @@
 #include "support/midi_builder.h"
 #include "midi/midifile.h"
 #include "support/deadline.h"
+#include "support/bmp_bytes.h"
 #include "support/raw_files.h"
 
 using namespace lumarel;
@@ -42,18 +42,6 @@ QString readAsSong(const QString& path)
     file.setFileName(path);
     file.setAction(Midifile::Open);
     return file.error();
-}
-
-QByteArray bmpBytes()
-{
-    QImage image(4, 3, QImage::Format_Indexed8);
-    image.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
-    image.fill(1);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return bytes;
 }
 
 QByteArray songBytes()
@@ -116,7 +104,7 @@ TEST(SpecialFiles, FilesTooLargeForTheirReaderAreRefusedUnread)
 TEST(SpecialFiles, NamesThatAreNotUtf8AreListedAndRead)
 {
     test::RawFolder folder;
-    ASSERT_TRUE(test::writeRaw(folder.raw + "/lat\xe9n1.bmp", bmpBytes()));
+    ASSERT_TRUE(test::writeRaw(folder.raw + "/lat\xe9n1.bmp", test::bmpBytes()));
     ASSERT_TRUE(test::writeRaw(folder.raw + "/lat\xe9n1.map", "255 0 0\n0 255 0\n"));
     ASSERT_TRUE(test::writeRaw(folder.raw + "/lat\xe9n1.mid", songBytes()));
     const QString here = folder.dir.path();
